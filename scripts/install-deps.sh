@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what Swirlbeam needs to build, run and test, from Debian 12's packages.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config clang-format
+  libsdl2-dev libsdl2-mixer-dev libopenmpt-dev libturbojpeg0-dev libglu1-mesa-dev libgl-dev
+  libfltk1.3-dev libgtest-dev libcairo2-dev
+  libgl1-mesa-dri xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick espeak-ng
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds Swirlbeam twice (plain with warnings as errors, and with ASan+UBSan) and runs the whole
+# test suite headless under Xvfb with Mesa's software OpenGL.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DSWIRLBEAM_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  # One X server for the whole suite; tests that need no display remove DISPLAY themselves.
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600
+}
+
+run_suite build
+ASAN_OPTIONS=detect_leaks=0 run_suite build-asan -DSWIRLBEAM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

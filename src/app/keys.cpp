@@ -1,0 +1,4 @@
+#include "app/keys.h"
+
+bool keys[key_count];
+bool active = true;

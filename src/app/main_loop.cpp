@@ -1,0 +1,30 @@
+#include "app/main_loop.h"
+
+#include "app/effects.h"
+#include "app/frame.h"
+#include "app/keys.h"
+#include "app/timeline.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+
+const FrameIo window_frame_io = {pump_messages, draw_frame, present_frame};
+
+int run_main_loop(const FrameTimer& timer, float start, const FrameIo& io) {
+  int exit_code = 0;
+  bool last_frame = false;
+  while (!last_frame) {
+    if (!io.pump_messages(exit_code)) break;  // no further frame after the quit message
+    if (active && keys[key_escape]) break;
+
+    const auto now = static_cast<float>(timer.elapsed_ms());
+    if (advance_stage(now, start) && effects.stage == last_stage) last_frame = true;
+    update_effects(effects.stage);
+    io.draw();
+    io.present();
+
+    // Busy-wait: sleeping would overshoot the 10 ms the animation steps are sized for.
+    while (timer.elapsed_ms() < now + frame_ms) {
+    }
+  }
+  return exit_code;
+}

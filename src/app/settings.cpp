@@ -1,0 +1,113 @@
+#include "app/settings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+Settings settings;
+
+namespace {
+
+void put_int32(unsigned char* at, std::int32_t value) {
+  const auto u = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+std::int32_t get_int32(const unsigned char* at) {
+  std::uint32_t u = 0;
+  for (int i = 0; i < 4; ++i) u |= static_cast<std::uint32_t>(at[i]) << (8 * i);
+  return static_cast<std::int32_t>(u);
+}
+
+std::string folder_of(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool write_all(int fd, const unsigned char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The mode a plain fopen("wb") would have given a new file.
+mode_t new_file_mode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+SettingsBytes encode_settings(const Settings& s) {
+  SettingsBytes b{};
+  b[0] = s.fullscreen;
+  b[1] = s.music;
+  put_int32(&b[2], s.color_bits);
+  put_int32(&b[6], s.width);
+  put_int32(&b[10], s.height);
+  b[14] = s.dither;
+  return b;
+}
+
+void decode_settings(const unsigned char* bytes, std::size_t size, Settings& s) {
+  if (size >= 1) s.fullscreen = bytes[0];
+  if (size >= 2) s.music = bytes[1];
+  if (size >= 6) s.color_bits = get_int32(&bytes[2]);
+  if (size >= 10) s.width = get_int32(&bytes[6]);
+  if (size >= 14) s.height = get_int32(&bytes[10]);
+  if (size >= 15) s.dither = bytes[14];
+}
+
+bool read_settings_file(const char* path, Settings& s) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  SettingsBytes bytes{};
+  const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  decode_settings(bytes.data(), size, s);
+  return true;
+}
+
+bool write_settings_file(const char* path, const Settings& s) {
+  // An existing file we may not write stays as it is, even though we could replace it by rename.
+  mode_t mode = new_file_mode();
+  struct stat old {};
+  if (::stat(path, &old) == 0) {
+    const int probe = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (probe < 0) return false;
+    ::close(probe);
+    mode = old.st_mode & 07777;
+  }
+
+  const std::string folder = folder_of(path);
+  std::string temp = folder + "/.config.dat.XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+
+  const SettingsBytes bytes = encode_settings(s);
+  const bool written = ::fchmod(fd, mode) == 0 && write_all(fd, bytes.data(), bytes.size()) &&
+                       ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temp.c_str(), path) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);  // make the rename itself survive a power cut
+    ::close(dir);
+  }
+  return true;
+}

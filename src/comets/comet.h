@@ -1,0 +1,38 @@
+// A comet: a glowing head dragging the trail of its last positions, chasing another comet.
+#pragma once
+
+#include <cstdint>
+
+#include "app/vector3.h"
+
+constexpr int trail_length = 75;
+constexpr int comet_slots = 10;
+constexpr int max_live_comets = 9;
+
+class Comet {
+ public:
+  Vector3 position;
+  Vector3 velocity;
+  Vector3 trail[trail_length];  // point 0 is the newest
+  Vector3 target;
+  float color[3];  // red, green, blue
+  float alpha;     // may be negative: invisible until the fade-in lifts it above 0
+  std::uint32_t texture;
+  std::int32_t target_index;
+  bool alive;
+  bool jitter;
+
+  void reset();
+  void update();  // one motion step towards `target` and the origin
+  void draw();    // head and trail sprites, facing the viewer
+};
+
+// The pool: slots 0 .. comet_count - 1 are the live comets.
+extern Comet comets[comet_slots];
+extern std::int32_t comet_count;
+
+void reset_comets();
+void create_comet(Vector3 position, Vector3 velocity, Vector3 target, const float (&color)[3],
+                  std::uint32_t texture, bool jitter);
+void update_comets();
+void draw_comets();

@@ -1,0 +1,5 @@
+// SIGINT and SIGTERM end the show the way closing its window does.
+#pragma once
+
+void install_quit_signals();
+bool quit_signalled();

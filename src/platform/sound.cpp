@@ -1,0 +1,162 @@
+#include "platform/sound.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <libopenmpt/libopenmpt.hpp>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+constexpr int mix_rate = 44100;
+constexpr int mix_channels = 32;
+constexpr int buffer_frames = 1024;  // about 23 ms
+// Modules far larger than any real one are refused before they are read into memory.
+constexpr std::streamoff max_module_bytes = 64 << 20;
+
+struct Song {
+  std::unique_ptr<openmpt::module> module;
+  std::atomic<bool> playing{false};
+  std::atomic<int> volume{full_volume};  // set by the main thread
+  int applied_volume = full_volume;      // the audio thread's own copy, ramped towards `volume`
+};
+
+struct Sample {
+  Mix_Chunk* chunk;
+};
+
+namespace {
+
+bool audio_open = false;
+std::vector<std::unique_ptr<Sample>> samples;
+
+// Music and cues share one 16-bit mix: each gets half of full scale so that the music and two
+// cues together rarely clip.
+constexpr int headroom = 2;
+
+int clamp_volume(int volume) { return std::clamp(volume, 0, full_volume); }
+
+// Runs on the audio thread. Touches only the song's module and its atomics; the main thread
+// never uses the module while the hook is installed.
+void render_music(void* user_data, Uint8* stream, int length) {
+  auto* song = static_cast<Song*>(user_data);
+  auto* out = reinterpret_cast<std::int16_t*>(stream);
+  const std::size_t frames = static_cast<std::size_t>(length) / (2 * sizeof(std::int16_t));
+  std::size_t rendered = 0;
+  if (song->playing.load()) {
+    try {
+      rendered = song->module->read_interleaved_stereo(mix_rate, frames, out);
+    } catch (...) {
+      rendered = 0;  // a module that cannot be rendered falls silent
+    }
+  }
+  std::fill(out + 2 * rendered, out + 2 * frames, std::int16_t{0});
+
+  // Ramp across the buffer so that each volume step is a slope, not a click.
+  const int from = song->applied_volume;
+  const int to = song->volume.load();
+  const auto n = static_cast<std::int64_t>(frames);
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::int64_t v = from + (to - from) * i / n;
+    for (int c = 0; c < 2; ++c) {
+      std::int16_t& s = out[2 * i + c];
+      s = static_cast<std::int16_t>(s * v / (full_volume * headroom));
+    }
+  }
+  song->applied_volume = to;
+}
+
+bool read_file(const char* file_name, std::vector<char>& data) {
+  std::ifstream file(file_name, std::ios::binary | std::ios::ate);
+  if (!file) return false;
+  const std::streamoff size = file.tellg();
+  if (size <= 0 || size > max_module_bytes) return false;
+  data.resize(static_cast<std::size_t>(size));
+  file.seekg(0);
+  return static_cast<bool>(file.read(data.data(), size));
+}
+
+}  // namespace
+
+bool start_sound(bool audible) {
+  if (audio_open) return true;
+  if (!audible) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
+    return false;
+  }
+  // No allowed changes: SDL converts for the device, so the hook always sees 16-bit stereo.
+  if (Mix_OpenAudioDevice(mix_rate, AUDIO_S16SYS, 2, buffer_frames, nullptr, 0) != 0) {
+    std::fprintf(stderr, "swirlbeam: audio: %s\n", Mix_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  Mix_AllocateChannels(mix_channels);
+  audio_open = true;
+  return true;
+}
+
+Song* load_song(const char* file_name) {
+  std::vector<char> data;
+  if (!read_file(file_name, data)) return nullptr;
+  try {
+    std::ostringstream quiet;  // libopenmpt would otherwise log to std::clog
+    auto song = std::make_unique<Song>();
+    song->module = std::make_unique<openmpt::module>(data.data(), data.size(), quiet);
+    song->module->set_repeat_count(0);
+    song->module->ctl_set_text("play.at_end", "stop");
+    return song.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+Sample* load_sample(const char* file_name) {
+  if (!audio_open) return nullptr;
+  Mix_Chunk* chunk = Mix_LoadWAV(file_name);
+  if (chunk == nullptr) return nullptr;
+  samples.push_back(std::make_unique<Sample>(Sample{chunk}));
+  return samples.back().get();
+}
+
+void play_song(Song* song) {
+  if (!audio_open || song == nullptr) return;
+  song->playing = true;
+  Mix_HookMusic(render_music, song);
+}
+
+void play_sample(Sample* sample, int volume) {
+  if (!audio_open || sample == nullptr) return;
+  const int channel = Mix_GroupAvailable(-1);
+  if (channel < 0) return;  // all channels busy: this cue is not heard
+  // The channel is idle, so its volume can be set before the sample starts on it.
+  Mix_Volume(channel, clamp_volume(volume) * MIX_MAX_VOLUME / (full_volume * headroom));
+  Mix_PlayChannel(channel, sample->chunk, 0);
+}
+
+int music_volume(Song* song) { return song == nullptr ? 0 : song->volume.load(); }
+
+void set_music_volume(Song* song, int volume) {
+  if (song != nullptr) song->volume = clamp_volume(volume);
+}
+
+void close_sound(Song*& song) {
+  if (audio_open) {
+    Mix_HookMusic(nullptr, nullptr);  // waits for a running hook: the module is ours again
+    Mix_HaltChannel(-1);
+    for (auto& sample : samples) Mix_FreeChunk(sample->chunk);
+    samples.clear();
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio_open = false;
+  }
+  delete song;
+  song = nullptr;
+}

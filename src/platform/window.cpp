@@ -1,0 +1,245 @@
+#include "platform/window.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include "app/keys.h"
+#include "app/scene.h"
+#include "app/settings.h"
+#include "app/sound_handles.h"
+#include "platform/display_guard.h"
+#include "platform/message.h"
+#include "platform/quit_signal.h"
+#include "platform/sound.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+
+SDL_Window* window = nullptr;
+SDL_GLContext render_context = nullptr;
+bool video_started = false;
+bool quit_posted = false;
+
+constexpr const char* error_caption = "ERROR";
+constexpr const char* shutdown_caption = "SHUTDOWN ERROR";
+
+void window_error(const char* text) { show_message(text, error_caption, MessageIcon::exclamation); }
+
+bool start_video() {
+  if (video_started) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    SDL_Log("video: %s", SDL_GetError());
+    return false;
+  }
+  video_started = true;
+  return true;
+}
+
+// SDL quietly gives another size when asked for a mode the display lacks, so look for an exact
+// match first, preferring the requested depth.
+bool find_display_mode(int width, int height, int color_bits, SDL_DisplayMode& found) {
+  bool any = false;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) != 0 || mode.w != width || mode.h != height) continue;
+    const bool same_depth = static_cast<int>(SDL_BITSPERPIXEL(mode.format)) == color_bits ||
+                            (color_bits == 32 && SDL_BITSPERPIXEL(mode.format) == 24);
+    if (!any || same_depth) found = mode;
+    any = true;
+    if (same_depth) break;
+  }
+  return any;
+}
+
+void request_pixel_format(int color_bits) {
+  const bool five_six_five = color_bits <= 16;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, five_six_five ? 5 : 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, five_six_five ? 6 : 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, five_six_five ? 5 : 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+}
+
+// Switches the hidden window to the mode; false leaves the desktop as it was.
+bool enter_full_screen(const SDL_DisplayMode& mode) {
+  if (SDL_SetWindowDisplayMode(window, &mode) != 0 ||
+      SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+    SDL_SetWindowFullscreen(window, 0);
+    return false;
+  }
+  guard_display_mode(window);
+  SDL_ShowCursor(SDL_DISABLE);
+  return true;
+}
+
+bool ask_for_window_instead() {
+  if (ask_yes_no("The requested fullscreen mode is not\nsupported by your video card.\nUse the "
+                 "windowed mode instead?",
+                 "Swirlbeam")) {
+    settings.fullscreen = 0;
+    return true;
+  }
+  show_message("Program will now close.", "Swirlbeam", MessageIcon::stop);
+  return false;
+}
+
+void record_key(const SDL_KeyboardEvent& key) {
+  const int code = virtual_key_code(key.keysym.sym);
+  if (code < 0) return;
+  if (key.type == SDL_KEYDOWN) {
+    if ((key.keysym.mod & KMOD_ALT) == 0) keys[code] = true;  // Alt combinations are system keys
+  } else {
+    keys[code] = false;
+  }
+}
+
+void handle_window_event(const SDL_WindowEvent& event) {
+  switch (event.event) {
+    case SDL_WINDOWEVENT_MINIMIZED:
+      active = false;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      active = true;
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      int width = 0, height = 0;
+      SDL_GL_GetDrawableSize(window, &width, &height);
+      resize_view(width, height);
+      break;
+    }
+    case SDL_WINDOWEVENT_CLOSE:
+      quit_posted = true;  // the window itself stays until shutdown
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool create_window(const char* title, int width, int height, int color_bits, bool fullscreen) {
+  settings.fullscreen = fullscreen ? 1 : 0;
+  if (!start_video()) {
+    window_error("Failed To Register The Window Class.");
+    return false;
+  }
+
+  SDL_DisplayMode mode{};
+  bool full_screen = fullscreen;
+  if (full_screen && !find_display_mode(width, height, color_bits, mode)) {
+    if (!ask_for_window_instead()) return false;
+    full_screen = false;
+  }
+
+  request_pixel_format(color_bits);
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                       (full_screen ? 0 : SDL_WINDOW_RESIZABLE);
+  window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+  if (window == nullptr) {
+    shutdown();
+    window_error("Window Creation Error.");
+    return false;
+  }
+  if (full_screen && !enter_full_screen(mode)) {
+    if (!ask_for_window_instead()) {
+      SDL_DestroyWindow(window);
+      window = nullptr;
+      return false;
+    }
+    SDL_SetWindowResizable(window, SDL_TRUE);
+  }
+
+  render_context = SDL_GL_CreateContext(window);
+  if (render_context == nullptr) {
+    shutdown();
+    window_error("Can't Create A GL Rendering Context.");
+    return false;
+  }
+  if (SDL_GL_MakeCurrent(window, render_context) != 0) {
+    shutdown();
+    window_error("Can't Activate The GL Rendering Context.");
+    return false;
+  }
+  // The show paces itself to 10 ms frames; a 60 Hz vsync would slow every animation.
+  SDL_GL_SetSwapInterval(0);
+
+  SDL_ShowWindow(window);
+  SDL_RaiseWindow(window);
+  resize_view(width, height);
+  if (!set_up_scene()) {
+    shutdown();
+    window_error("Initialization Failed.");
+    return false;
+  }
+  return true;
+}
+
+void shutdown() {
+  close_sound(song);
+  if (settings.fullscreen) {
+    restore_display_mode();
+    SDL_ShowCursor(SDL_ENABLE);
+  }
+  if (render_context != nullptr) {
+    if (SDL_GL_MakeCurrent(window, nullptr) != 0) {
+      show_message("Release Of DC And RC Failed.", shutdown_caption, MessageIcon::information);
+    }
+    SDL_GL_DeleteContext(render_context);
+    render_context = nullptr;
+  }
+  if (window != nullptr) {
+    SDL_DestroyWindow(window);
+    window = nullptr;
+  }
+  if (video_started) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    video_started = false;
+  }
+}
+
+void resize_view(int width, int height) {
+  if (height == 0) height = 1;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(90.0, static_cast<double>(4.0f / 3.0f), static_cast<double>(0.1f), 200.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+bool pump_messages(int& quit_code) {
+  SDL_Event event;
+  while (!quit_posted && SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_QUIT:
+        quit_posted = true;
+        break;
+      case SDL_WINDOWEVENT:
+        handle_window_event(event.window);
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        record_key(event.key);
+        break;
+      default:
+        break;
+    }
+  }
+  if (quit_signalled()) quit_posted = true;
+  if (!quit_posted) return true;
+  quit_code = 0;
+  return false;
+}
+
+void present_frame() { SDL_GL_SwapWindow(window); }

@@ -1,0 +1,5 @@
+#include "ui/settings_dialog.h"
+
+bool dialog_cancelled = false;
+
+void run_settings_dialog() {}

@@ -1,0 +1,9 @@
+// The modal settings dialog shown before the show.
+#pragma once
+
+// True after Exit or closing the dialog; false after Start!.
+extern bool dialog_cancelled;
+
+// Edits `settings` (on Start! only) and sets dialog_cancelled. With no display the dialog cannot
+// show: both stay as they are and stderr says so.
+void run_settings_dialog();

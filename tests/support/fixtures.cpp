@@ -1,0 +1,110 @@
+#include "support/fixtures.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) throw std::runtime_error("cannot write " + path);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<unsigned char> read_bytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void write_settings(const std::string& path, const Settings& s) {
+  const SettingsBytes b = encode_settings(s);
+  write_bytes(path, {b.begin(), b.end()});
+}
+
+namespace {
+
+void put_be16(std::vector<unsigned char>& out, unsigned value) {
+  out.push_back(static_cast<unsigned char>(value >> 8));
+  out.push_back(static_cast<unsigned char>(value));
+}
+
+void put_le(std::vector<unsigned char>& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+void put_text(std::vector<unsigned char>& out, const char* text, std::size_t width) {
+  const std::size_t n = std::strlen(text);
+  for (std::size_t i = 0; i < width; ++i) out.push_back(i < n ? text[i] : 0);
+}
+
+}  // namespace
+
+std::vector<unsigned char> test_module() {
+  constexpr unsigned sample_words = 16;  // one 32-byte cycle, looped
+  std::vector<unsigned char> m;
+  put_text(m, "swirlbeam test", 20);
+  for (int s = 0; s < 31; ++s) {
+    put_text(m, s == 0 ? "square" : "", 22);
+    put_be16(m, s == 0 ? sample_words : 0);
+    m.push_back(0);                // finetune
+    m.push_back(s == 0 ? 64 : 0);  // volume
+    put_be16(m, 0);                // loop start
+    put_be16(m, s == 0 ? sample_words : 1);
+  }
+  m.push_back(1);    // song length in orders
+  m.push_back(127);  // restart
+  for (int i = 0; i < 128; ++i) m.push_back(0);
+  put_text(m, "M.K.", 4);
+  for (int row = 0; row < 64; ++row) {
+    for (int channel = 0; channel < 4; ++channel) {
+      if (row == 0 && channel == 0) {
+        constexpr unsigned period = 214;  // C-3
+        m.push_back(static_cast<unsigned char>((period >> 8) & 0x0F));
+        m.push_back(static_cast<unsigned char>(period & 0xFF));
+        m.push_back(0x10);  // sample 1, no effect
+        m.push_back(0);
+      } else {
+        for (int i = 0; i < 4; ++i) m.push_back(0);
+      }
+    }
+  }
+  for (unsigned i = 0; i < sample_words * 2; ++i) {
+    m.push_back(static_cast<unsigned char>(i < sample_words ? 100 : -100));
+  }
+  return m;
+}
+
+std::vector<unsigned char> test_wav(int peak, double seconds, int rate) {
+  const auto frames = static_cast<std::uint32_t>(seconds * rate);
+  std::vector<unsigned char> w;
+  put_text(w, "RIFF", 4);
+  put_le(w, 36 + frames * 2, 4);
+  put_text(w, "WAVE", 4);
+  put_text(w, "fmt ", 4);
+  put_le(w, 16, 4);
+  put_le(w, 1, 2);  // PCM
+  put_le(w, 1, 2);  // mono
+  put_le(w, static_cast<std::uint32_t>(rate), 4);
+  put_le(w, static_cast<std::uint32_t>(rate) * 2, 4);
+  put_le(w, 2, 2);
+  put_le(w, 16, 2);
+  put_text(w, "data", 4);
+  put_le(w, frames * 2, 4);
+  for (std::uint32_t i = 0; i < frames; ++i) {
+    const int value = (i / 50) % 2 == 0 ? peak : -peak;
+    put_le(w, static_cast<std::uint32_t>(static_cast<std::int16_t>(value)) & 0xFFFF, 2);
+  }
+  return w;
+}
+
+void write_sound_media(const std::string& folder, bool music) {
+  Settings s;
+  s.music = music ? 1 : 0;
+  s.width = 320;
+  s.height = 240;
+  write_settings(folder + "/config.dat", s);
+  write_bytes(folder + "/music.dat", test_module());
+  for (const char* name : {"strike.wav", "swirlbeam.wav", "thanks.wav"}) {
+    write_bytes(folder + "/" + name, test_wav(8000, 0.5));
+  }
+}
