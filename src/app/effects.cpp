@@ -36,7 +36,8 @@ void background_step() {
   wrap_angle(effects.background_angle, -0.05f);
   fade_up(effects.background_alpha, 0.004);
   effects.smoke_scroll = static_cast<float>(effects.smoke_scroll + 0.0001);
-  if (effects.smoke_scroll > 1.0f) effects.smoke_scroll = static_cast<float>(effects.smoke_scroll - 1.0);
+  if (effects.smoke_scroll > 1.0f)
+    effects.smoke_scroll = static_cast<float>(effects.smoke_scroll - 1.0);
 }
 
 // Flash, echo and background: the tail every stage from 3 on ends with.
@@ -46,7 +47,9 @@ void echo_flash_background_steps() {
   background_step();
 }
 
-void music_volume_step() { set_music_volume(song, music_volume(song) - 2); }
+void music_volume_step() {
+  set_music_volume(song, music_volume(song) - 2);
+}
 
 // Strike at half volume, a new flash, then the voice started twice at once.
 void strike_flash_and_voice(Sample* voice) {

@@ -9,6 +9,10 @@ int rng_next() {
   return static_cast<int>((state >> 16) & 0x7FFFu);
 }
 
-void rng_seed(std::uint32_t seed) { state = seed; }
+void rng_seed(std::uint32_t seed) {
+  state = seed;
+}
 
-std::uint32_t rng_state() { return state; }
+std::uint32_t rng_state() {
+  return state;
+}

@@ -96,8 +96,8 @@ bool write_settings_file(const char* path, const Settings& s) {
   if (fd < 0) return false;
 
   const SettingsBytes bytes = encode_settings(s);
-  const bool written = ::fchmod(fd, mode) == 0 && write_all(fd, bytes.data(), bytes.size()) &&
-                       ::fsync(fd) == 0;
+  const bool written =
+      ::fchmod(fd, mode) == 0 && write_all(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed || ::rename(temp.c_str(), path) != 0) {
     ::unlink(temp.c_str());

@@ -44,9 +44,8 @@ bool ask_yes_no(const char* text, const char* caption) {
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, no, "No"},
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, yes, "Yes"},
   };
-  const SDL_MessageBoxData box = {
-      box_flags(MessageIcon::question), nullptr, caption, text, SDL_arraysize(buttons), buttons,
-      nullptr};
+  const SDL_MessageBoxData box = {box_flags(MessageIcon::question), nullptr, caption, text,
+                                  SDL_arraysize(buttons),           buttons, nullptr};
   int pressed = no;
   if (SDL_ShowMessageBox(&box, &pressed) != 0) return false;
   const bool answer = pressed == yes;

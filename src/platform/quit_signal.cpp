@@ -6,7 +6,9 @@ namespace {
 
 volatile std::sig_atomic_t quit_requested = 0;
 
-void on_quit_signal(int) { quit_requested = 1; }
+void on_quit_signal(int) {
+  quit_requested = 1;
+}
 
 }  // namespace
 
@@ -18,4 +20,6 @@ void install_quit_signals() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-bool quit_signalled() { return quit_requested != 0; }
+bool quit_signalled() {
+  return quit_requested != 0;
+}

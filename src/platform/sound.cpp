@@ -41,7 +41,9 @@ std::vector<std::unique_ptr<Sample>> samples;
 // cues together rarely clip.
 constexpr int headroom = 2;
 
-int clamp_volume(int volume) { return std::clamp(volume, 0, full_volume); }
+int clamp_volume(int volume) {
+  return std::clamp(volume, 0, full_volume);
+}
 
 // Runs on the audio thread. Touches only the song's module and its atomics; the main thread
 // never uses the module while the hook is installed.
@@ -141,7 +143,9 @@ void play_sample(Sample* sample, int volume) {
   Mix_PlayChannel(channel, sample->chunk, 0);
 }
 
-int music_volume(Song* song) { return song == nullptr ? 0 : song->volume.load(); }
+int music_volume(Song* song) {
+  return song == nullptr ? 0 : song->volume.load();
+}
 
 void set_music_volume(Song* song, int volume) {
   if (song != nullptr) song->volume = clamp_volume(volume);

@@ -9,9 +9,13 @@ bool sdl_frequency(std::int64_t& counts_per_second) {
   return counts_per_second != 0;
 }
 
-std::int64_t sdl_counter() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }
+std::int64_t sdl_counter() {
+  return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+}
 
-std::uint32_t sdl_milliseconds() { return SDL_GetTicks(); }
+std::uint32_t sdl_milliseconds() {
+  return SDL_GetTicks();
+}
 
 }  // namespace
 

@@ -24,7 +24,9 @@ bool quit_posted = false;
 constexpr const char* error_caption = "ERROR";
 constexpr const char* shutdown_caption = "SHUTDOWN ERROR";
 
-void window_error(const char* text) { show_message(text, error_caption, MessageIcon::exclamation); }
+void window_error(const char* text) {
+  show_message(text, error_caption, MessageIcon::exclamation);
+}
 
 bool start_video() {
   if (video_started) return true;
@@ -242,4 +244,6 @@ bool pump_messages(int& quit_code) {
   return false;
 }
 
-void present_frame() { SDL_GL_SwapWindow(window); }
+void present_frame() {
+  SDL_GL_SwapWindow(window);
+}

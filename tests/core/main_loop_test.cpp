@@ -18,8 +18,12 @@ bool microsecond_frequency(std::int64_t& counts_per_second) {
   counts_per_second = 1'000'000;
   return true;
 }
-std::int64_t advancing_counter() { return now_us += step_us; }
-std::uint32_t unused_milliseconds() { return 0; }
+std::int64_t advancing_counter() {
+  return now_us += step_us;
+}
+std::uint32_t unused_milliseconds() {
+  return 0;
+}
 const ClockSource advancing_clock = {microsecond_frequency, advancing_counter, unused_milliseconds};
 
 struct LoopRecord {
@@ -42,7 +46,9 @@ bool fake_draw() {
   record.stage_drawn.push_back(effects.stage);
   return true;
 }
-void fake_present() { record.presented_at_us.push_back(now_us); }
+void fake_present() {
+  record.presented_at_us.push_back(now_us);
+}
 
 const FrameIo fake_io = {fake_pump, fake_draw, fake_present};
 
@@ -91,8 +97,8 @@ TEST_F(MainLoop, SlowFramesDoNotWaitAndStagesStillFollowTheClock) {
   step_us = 25'000;  // every reading 25 ms later: each frame already took longer than 10 ms
   run_main_loop(timer, 0.0f, fake_io);
   // At two readings a frame, stage 1 is due after 1000 frames, not after 5000.
-  const auto first_of_stage_1 =
-      std::find(record.stage_drawn.begin(), record.stage_drawn.end(), 1) - record.stage_drawn.begin();
+  const auto first_of_stage_1 = std::find(record.stage_drawn.begin(), record.stage_drawn.end(), 1) -
+                                record.stage_drawn.begin();
   EXPECT_NEAR(static_cast<double>(first_of_stage_1), 1000.0, 2.0);
 }
 

@@ -1,5 +1,5 @@
-#include "app/effects.h"
 #include "app/rng.h"
+#include "app/effects.h"
 #include "gtest/gtest.h"
 
 TEST(Rng, StateOneGivesTheKnownSequence) {

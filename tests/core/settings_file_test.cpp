@@ -102,7 +102,11 @@ TEST(SettingsFile, ShortFileKeepsTheDefaultsForTheFieldsItLacks) {
     if (size >= 10) {
       EXPECT_EQ(s.width, 1024) << size;
     }
-    const std::size_t first_missing = size < 2 ? size : size < 6 ? 2 : size < 10 ? 6 : size < 14 ? 10 : 14;
+    const std::size_t first_missing = size < 2    ? size
+                                      : size < 6  ? 2
+                                      : size < 10 ? 6
+                                      : size < 14 ? 10
+                                                  : 14;
     expect_defaults_from(s, first_missing);
   }
 }
@@ -148,7 +152,8 @@ TEST(SettingsFile, ReadOnlyFileKeepsItsBytes) {
 TEST(SettingsFile, ReadOnlyFolderGivesAFailureAndNoFile) {
   TempDir dir;
   ::chmod(dir.path().c_str(), 0555);
-  EXPECT_FALSE(write_as_user([&] { return write_settings_file(dir.file("config.dat").c_str(), Settings{}); }));
+  EXPECT_FALSE(write_as_user(
+      [&] { return write_settings_file(dir.file("config.dat").c_str(), Settings{}); }));
   EXPECT_TRUE(folder_entries(dir.path()).empty());
 }
 

@@ -1,6 +1,6 @@
+#include "app/timeline.h"
 #include "app/effects.h"
 #include "app/sound_handles.h"
-#include "app/timeline.h"
 #include "gtest/gtest.h"
 #include "platform/sound.h"
 #include "support/recording_sound.h"

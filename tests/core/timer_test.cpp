@@ -13,8 +13,12 @@ bool query_fake_frequency(std::int64_t& counts_per_second) {
   counts_per_second = fake_frequency;
   return fake_frequency != 0;
 }
-std::int64_t read_fake_counter() { return fake_counter; }
-std::uint32_t read_fake_milliseconds() { return fake_milliseconds; }
+std::int64_t read_fake_counter() {
+  return fake_counter;
+}
+std::uint32_t read_fake_milliseconds() {
+  return fake_milliseconds;
+}
 
 const ClockSource fake_clock = {query_fake_frequency, read_fake_counter, read_fake_milliseconds};
 

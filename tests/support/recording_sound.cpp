@@ -12,14 +12,26 @@ void clear_sound_calls() {
   recorded_music_volume = full_volume;
 }
 
-bool start_sound(bool) { return true; }
-Song* load_song(const char*) { return nullptr; }
-Sample* load_sample(const char*) { return nullptr; }
+bool start_sound(bool) {
+  return true;
+}
+Song* load_song(const char*) {
+  return nullptr;
+}
+Sample* load_sample(const char*) {
+  return nullptr;
+}
 void play_song(Song*) {}
-void play_sample(Sample* sample, int volume) { sound_calls.push_back({"sample", sample, volume}); }
-int music_volume(Song*) { return recorded_music_volume; }
+void play_sample(Sample* sample, int volume) {
+  sound_calls.push_back({"sample", sample, volume});
+}
+int music_volume(Song*) {
+  return recorded_music_volume;
+}
 void set_music_volume(Song*, int volume) {
   sound_calls.push_back({"music_volume", nullptr, volume});
   recorded_music_volume = std::clamp(volume, 0, full_volume);
 }
-void close_sound(Song*& song) { song = nullptr; }
+void close_sound(Song*& song) {
+  song = nullptr;
+}

@@ -1,0 +1,162 @@
+// The sound module playing for real, into SDL's "disk" audio driver, which writes what it plays.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "gtest/gtest.h"
+#include "platform/sound.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int frames_per_second = 44100;
+
+struct Recording {
+  std::vector<std::int16_t> samples;  // interleaved stereo
+
+  std::size_t frames() const { return samples.size() / 2; }
+  int peak(std::size_t from_frame, std::size_t to_frame) const {
+    int p = 0;
+    for (std::size_t i = 2 * from_frame; i < 2 * std::min(to_frame, frames()); ++i) {
+      p = std::max(p, std::abs(static_cast<int>(samples[i])));
+    }
+    return p;
+  }
+  std::size_t first_sound() const {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      if (samples[i] != 0) return i / 2;
+    }
+    return frames();
+  }
+};
+
+class SoundOutput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", dir.file("out.raw").c_str(), 1);
+    ::setenv("SDL_DISKAUDIODELAY", "1", 1);  // faster than real time
+    write_bytes(dir.file("music.dat"), test_module());
+    write_bytes(dir.file("cue.wav"), test_wav(8000, 0.3));
+    ASSERT_TRUE(start_sound(true));
+  }
+  void TearDown() override { close_sound(song); }
+
+  Recording stop_and_read() {
+    close_sound(song);
+    Recording r;
+    const auto bytes = read_bytes(dir.file("out.raw"));
+    r.samples.resize(bytes.size() / 2);
+    std::memcpy(r.samples.data(), bytes.data(), r.samples.size() * 2);
+    return r;
+  }
+
+  TempDir dir;
+  Song* song = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SoundOutput, ModuleAndSampleAreReallyHeard) {
+  song = load_song(dir.file("music.dat").c_str());
+  ASSERT_NE(song, nullptr);
+  Sample* cue = load_sample(dir.file("cue.wav").c_str());
+  ASSERT_NE(cue, nullptr);
+  play_song(song);
+  play_sample(cue);
+  std::this_thread::sleep_for(300ms);
+  const Recording r = stop_and_read();
+  ASSERT_GT(r.frames(), 4096u);
+  EXPECT_GT(r.peak(0, r.frames()), 1000);
+}
+
+TEST_F(SoundOutput, SampleStartedTwiceAtOnceSoundsTwiceAsLoud) {
+  Sample* cue = load_sample(dir.file("cue.wav").c_str());
+  ASSERT_NE(cue, nullptr);
+  play_sample(cue, full_volume);
+  std::this_thread::sleep_for(400ms);  // the 0.3 s cue has ended
+  play_sample(cue, full_volume);
+  play_sample(cue, full_volume);
+  std::this_thread::sleep_for(400ms);
+  const Recording r = stop_and_read();
+
+  const std::size_t once_at = r.first_sound();
+  const std::size_t window = frames_per_second / 4;
+  const int once = r.peak(once_at, once_at + window);
+  // The pair starts after the single one has died away.
+  std::size_t twice_at = once_at + frames_per_second * 3 / 10;
+  while (twice_at < r.frames() && r.peak(twice_at, twice_at + 1) == 0) ++twice_at;
+  const int twice = r.peak(twice_at, twice_at + window);
+  ASSERT_GT(once, 0);
+  EXPECT_EQ(twice, 2 * once);
+}
+
+TEST_F(SoundOutput, HalfVolumeIsHalfAsLoudAsFull) {
+  Sample* cue = load_sample(dir.file("cue.wav").c_str());
+  ASSERT_NE(cue, nullptr);
+  play_sample(cue, 128);
+  std::this_thread::sleep_for(400ms);
+  play_sample(cue, full_volume);
+  std::this_thread::sleep_for(400ms);
+  const Recording r = stop_and_read();
+  const std::size_t half_at = r.first_sound();
+  const int half = r.peak(half_at, half_at + frames_per_second / 4);
+  const int full = r.peak(half_at + frames_per_second * 3 / 10, r.frames());
+  ASSERT_GT(half, 0);
+  EXPECT_EQ(full, 2 * half);
+}
+
+TEST_F(SoundOutput, MusicVolumeDrivenBelowZeroIsExactSilence) {
+  song = load_song(dir.file("music.dat").c_str());
+  ASSERT_NE(song, nullptr);
+  EXPECT_EQ(music_volume(song), full_volume);
+  play_song(song);
+  std::this_thread::sleep_for(200ms);
+  for (int step = 0; step < 140; ++step) set_music_volume(song, music_volume(song) - 2);
+  EXPECT_EQ(music_volume(song), 0);
+  const auto silent_from_bytes = read_bytes(dir.file("out.raw")).size();
+  std::this_thread::sleep_for(300ms);
+  const Recording r = stop_and_read();
+
+  EXPECT_GT(r.peak(0, silent_from_bytes / 4), 1000);  // heard before the fade
+  // After the one buffer that ramps down, nothing but zeros.
+  const std::size_t from = silent_from_bytes / 4 + 2048;
+  ASSERT_GT(r.frames(), from + 4096);
+  EXPECT_EQ(r.peak(from, r.frames()), 0);
+}
+
+TEST(SoundLoading, MissingEmptyOrForeignFilesAreRefused) {
+  TempDir dir;
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_TRUE(start_sound(false));
+  write_bytes(dir.file("empty"), {});
+  write_bytes(dir.file("noise"), std::vector<unsigned char>(4096, 0x5A));
+  write_bytes(dir.file("sample.wav"), test_wav(1000, 0.1));
+  write_bytes(dir.file("module.dat"), test_module());
+
+  for (const char* name : {"missing", "empty", "noise", "sample.wav"}) {
+    EXPECT_EQ(load_song(dir.file(name).c_str()), nullptr) << name;
+  }
+  for (const char* name : {"missing", "empty", "noise"}) {
+    EXPECT_EQ(load_sample(dir.file(name).c_str()), nullptr) << name;
+  }
+  Song* song = load_song(dir.file("module.dat").c_str());
+  EXPECT_NE(song, nullptr);
+  EXPECT_NE(load_sample(dir.file("sample.wav").c_str()), nullptr);
+  close_sound(song);
+  EXPECT_EQ(song, nullptr);
+  close_sound(song);  // again: harmless
+}
+
+TEST(SoundLoading, NoAudioDeviceIsAFailureToStart) {
+  ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  EXPECT_FALSE(start_sound(true));
+  Song* none = nullptr;
+  close_sound(none);
+}
