@@ -2,7 +2,145 @@
 
 #include <GL/gl.h>
 
+#include "app/effects.h"
+#include "app/scene.h"
+#include "comets/comet.h"
+
+namespace {
+
+// Half sizes of the three quads the frame is made of.
+constexpr float screen_half = 20.0f;
+constexpr float web_half = 5.0f;
+constexpr float picture_half_width = 4.0f;
+constexpr float picture_half_height = 2.0f;
+
+constexpr int echo_layers = 10;
+
+struct TexCoord {
+  float s, t;
+};
+
+// The picture once, upright: t = 1 is the top edge.
+constexpr TexCoord picture_coords[4] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
+
+// One quad as a triangle strip, in the winding that faces the viewer.
+void draw_quad(float w, float h, float z, const TexCoord* coords) {
+  const float corners[4][2] = {{w, h}, {-w, h}, {w, -h}, {-w, -h}};
+  glBegin(GL_TRIANGLE_STRIP);
+  for (int i = 0; i < 4; ++i) {
+    if (coords != nullptr) glTexCoord2f(coords[i].s, coords[i].t);
+    glVertex3f(corners[i][0], corners[i][1], z);
+  }
+  glEnd();
+}
+
+void draw_picture_quad(float z = 0.0f) {
+  draw_quad(picture_half_width, picture_half_height, z, picture_coords);
+}
+
+void load_texture_identity() {
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void draw_background() {
+  glColor4f(0.45f, 0.0f, 0.0f, effects.background_alpha);
+  glBindTexture(GL_TEXTURE_2D, smoke_texture);
+
+  // Turning layer: the picture twice across, rotated about the texture origin.
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glRotatef(effects.background_angle, 0.0f, 0.0f, 1.0f);
+  glMatrixMode(GL_MODELVIEW);
+  const TexCoord twice[4] = {{2, 2}, {0, 2}, {2, 0}, {0, 0}};
+  draw_quad(screen_half, screen_half, 0.0f, twice);
+  load_texture_identity();
+
+  // Drifting layer: the picture once, shifted diagonally by the scroll.
+  const float s = effects.smoke_scroll;
+  const auto one_less = static_cast<float>(1.0 - s);
+  const TexCoord shifted[4] = {{one_less, one_less}, {-s, one_less}, {one_less, -s}, {-s, -s}};
+  draw_quad(screen_half, screen_half, 0.0f, shifted);
+}
+
+void draw_web() {
+  glColor4f(1.0f, 1.0f, 1.0f, effects.web_alpha);
+  glBindTexture(GL_TEXTURE_2D, web_texture);
+  glPushMatrix();
+  glTranslatef(0.0f, 0.0f, 12.0f);
+  glRotatef(effects.web_angle, 0.0f, 0.0f, 1.0f);
+  draw_quad(web_half, web_half, 0.0f, picture_coords);
+  glPopMatrix();
+}
+
+void draw_comet_scene() {
+  glRotatef(effects.scene_angle, 0.0f, 1.0f, 0.0f);
+  draw_comets();
+  glRotatef(-effects.scene_angle, 0.0f, 1.0f, 0.0f);
+}
+
+void draw_flash() {
+  glColor4f(1.0f, 1.0f, 1.0f, effects.flash_alpha);
+  glBindTexture(GL_TEXTURE_2D, 0);  // no image: plain white
+  draw_quad(screen_half, screen_half, 0.0f, nullptr);
+}
+
+// The logo sits in eye space, above the view axis, with its echoes stepping towards the viewer.
+void draw_logo() {
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glBindTexture(GL_TEXTURE_2D, logo_texture);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(0.0f, 2.0f, effects.logo_z);
+  draw_picture_quad();
+
+  glBindTexture(GL_TEXTURE_2D, logo2_texture);
+  if (effects.echo_alpha > 0.0f) {
+    for (int i = 0; i < echo_layers; ++i) {
+      const auto f = static_cast<float>(i * 0.1);
+      glColor4f(1.0f, 0.1f, 1.0f, static_cast<float>((1.0 - f) * effects.echo_alpha));
+      draw_picture_quad(static_cast<float>(f * 2.7));
+    }
+  }
+  glPopMatrix();
+}
+
+void draw_thanks() {
+  glColor4f(1.0f, 1.0f, 1.0f, effects.thanks_alpha);
+  glBindTexture(GL_TEXTURE_2D, thanks_texture);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(0.0f, 1.0f, -4.0f);
+  draw_picture_quad();
+  glPopMatrix();
+}
+
+// The one layer that covers instead of adding.
+void draw_fade() {
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(0.0f, 0.0f, 0.0f, effects.fade_alpha);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  draw_quad(screen_half, screen_half, 0.0f, nullptr);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
+
+bool is_flash_stage(int stage) { return stage == 1 || stage == 3 || stage == 5 || stage == 7; }
+
+}  // namespace
+
 bool draw_frame() {
+  const int stage = effects.stage;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  glTranslatef(0.0f, 0.0f, -15.0f);  // the scene centre, 15 units in front of the eye
+
+  if (stage >= 2) draw_background();
+  if (stage >= 5 && effects.web_alpha > 0.0f) draw_web();
+  draw_comet_scene();
+  if (is_flash_stage(stage)) draw_flash();
+  if (stage >= 3 && effects.logo_z < 1.0f) draw_logo();
+  if (stage >= 7 && effects.thanks_alpha > 0.0f) draw_thanks();
+  if (stage == 8) draw_fade();
   return true;
 }
