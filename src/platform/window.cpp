@@ -94,11 +94,29 @@ bool ask_for_window_instead() {
   return false;
 }
 
+// A key pressed and released between two frames would otherwise never be seen down: its release
+// waits for the next pump, so that a quick tap of Escape still ends the show on a slow machine.
+bool went_down_this_pump[key_count];
+bool release_next_pump[key_count];
+
+void apply_deferred_releases() {
+  for (int code = 0; code < key_count; ++code) {
+    if (release_next_pump[code]) keys[code] = false;
+    release_next_pump[code] = false;
+    went_down_this_pump[code] = false;
+  }
+}
+
 void record_key(const SDL_KeyboardEvent& key) {
   const int code = virtual_key_code(key.keysym.sym);
   if (code < 0) return;
   if (key.type == SDL_KEYDOWN) {
-    if ((key.keysym.mod & KMOD_ALT) == 0) keys[code] = true;  // Alt combinations are system keys
+    if ((key.keysym.mod & KMOD_ALT) != 0) return;  // Alt combinations are system keys
+    keys[code] = true;
+    went_down_this_pump[code] = true;
+    release_next_pump[code] = false;
+  } else if (went_down_this_pump[code]) {
+    release_next_pump[code] = true;
   } else {
     keys[code] = false;
   }
@@ -221,6 +239,7 @@ void resize_view(int width, int height) {
 }
 
 bool pump_messages(int& quit_code) {
+  apply_deferred_releases();
   SDL_Event event;
   while (!quit_posted && SDL_PollEvent(&event)) {
     switch (event.type) {

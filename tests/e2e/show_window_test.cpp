@@ -1,0 +1,148 @@
+// The real program's window on the test's X server, driven with xdotool as a user would.
+#include <signal.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+#include "support/fixtures.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/x11_driver.h"
+
+namespace {
+
+constexpr double appear_seconds = 20;
+
+class ShowWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!display_available()) GTEST_SKIP() << "needs an X display";
+    write_sound_media(dir.path(), false);
+  }
+  void TearDown() override {
+    if (pid > 0 && !finished) {
+      ::kill(pid, SIGKILL);
+      wait_process(pid, 5);
+    }
+  }
+
+  void configure(bool fullscreen, int width, int height) {
+    Settings s;
+    s.fullscreen = fullscreen ? 1 : 0;
+    s.width = width;
+    s.height = height;
+    write_settings(dir.file("config.dat"), s);
+  }
+
+  void start() {
+    ProcessOptions options;
+    options.working_dir = dir.path();
+    options.env["SDL_AUDIODRIVER"] = "dummy";
+    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+  }
+
+  ProcessResult finish(double seconds = 10) {
+    ProcessResult r = wait_process(pid, seconds);
+    finished = true;
+    const auto err = read_bytes(dir.file("err.txt"));
+    r.err.assign(err.begin(), err.end());
+    return r;
+  }
+
+  bool stderr_has(const std::string& text) {
+    const auto err = read_bytes(dir.file("err.txt"));
+    return std::string(err.begin(), err.end()).find(text) != std::string::npos;
+  }
+
+  TempDir dir;
+  int pid = -1;
+  bool finished = false;
+};
+
+}  // namespace
+
+TEST_F(ShowWindow, EscapeEndsTheShowAtOnce) {
+  configure(false, 320, 240);
+  start();
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u);
+  type_keys(window, {"Escape"});
+  const ProcessResult r = finish();
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+}
+
+TEST_F(ShowWindow, ClosingTheWindowEndsTheShowWithCodeZero) {
+  configure(false, 400, 300);
+  start();
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u);
+  const WindowGeometry g = window_geometry(window);
+  EXPECT_EQ(g.width, 400);
+  EXPECT_EQ(g.height, 300);
+  ASSERT_TRUE(send_close_request(window));
+  const ProcessResult r = finish();
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+}
+
+TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
+  const WindowGeometry screen = root_geometry();
+  configure(true, 640, 480);  // Xvfb offers only its own screen size
+  start();
+  wait_for_show_window(pid, 0);  // passes the settings dialog if there is one
+  const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(question, 0u);
+  xdotool({"key", "--window", std::to_string(question), "Return"});  // Yes is the default
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u);
+  const WindowGeometry g = window_geometry(window);
+  EXPECT_EQ(g.width, 640);
+  EXPECT_EQ(g.height, 480);
+  ::kill(pid, SIGTERM);
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_NE(r.err.find("The requested fullscreen mode is not supported by your video card."),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("answered Yes"), std::string::npos) << r.err;
+  // The file was written before the window: it still asks for full screen.
+  EXPECT_EQ(read_bytes(dir.file("config.dat"))[0], 1);
+  EXPECT_EQ(root_geometry().width, screen.width);
+}
+
+TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {
+  configure(true, 640, 480);
+  start();
+  wait_for_show_window(pid, 0);
+  const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(question, 0u);
+  xdotool({"key", "--window", std::to_string(question), "Escape"});  // No
+  // Then "Program will now close." waits for its OK, in a box that may reuse the same window.
+  for (int i = 0; i < 100 && !stderr_has("Program will now close."); ++i) ::usleep(50000);
+  const XWindow notice = find_top_level_titled("Swirlbeam", appear_seconds);
+  if (notice != 0) xdotool({"key", "--window", std::to_string(notice), "Return"});
+  const ProcessResult r = finish();
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_NE(r.err.find("Swirlbeam: Program will now close."), std::string::npos) << r.err;
+  EXPECT_EQ(find_window_of_process(pid, 0), 0u);
+}
+
+TEST_F(ShowWindow, OfferedFullScreenCoversTheScreenAndGivesItBack) {
+  const WindowGeometry screen = root_geometry();
+  configure(true, screen.width, screen.height);
+  start();
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u);
+  const WindowGeometry g = window_geometry(window);
+  EXPECT_EQ(g.width, screen.width);
+  EXPECT_EQ(g.height, screen.height);
+  type_keys(window, {"Escape"});
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(r.err.find("fullscreen mode is not"), std::string::npos) << r.err;
+  EXPECT_EQ(root_geometry().width, screen.width);
+  EXPECT_EQ(root_geometry().height, screen.height);
+}

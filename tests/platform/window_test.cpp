@@ -1,0 +1,218 @@
+// The show's window on a real X server (Xvfb) with Mesa's OpenGL.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <functional>
+
+#include "app/keys.h"
+#include "app/settings.h"
+#include "gtest/gtest.h"
+#include "platform/window.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+#include "support/x11_driver.h"
+
+namespace {
+
+// Pumps the window's events until `done` holds or two seconds pass.
+bool pump_until(const std::function<bool()>& done) {
+  int code = -1;
+  for (int i = 0; i < 200; ++i) {
+    pump_messages(code);
+    if (done()) return true;
+    SDL_Delay(10);
+  }
+  return false;
+}
+
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!display_available()) GTEST_SKIP() << "needs an X display";
+    write_sound_media(media.path(), false);
+    ASSERT_EQ(::chdir(media.path().c_str()), 0);
+    settings = Settings{};
+    for (bool& key : keys) key = false;
+    active = true;
+  }
+  void TearDown() override { shutdown(); }
+
+  XWindow open(int width, int height, int color_bits = 32) {
+    EXPECT_TRUE(create_window("Swirlbeam", width, height, color_bits, false));
+    return x_window_of_current_context();
+  }
+
+  TempDir media;
+};
+
+// gluPerspective(90, 4/3 as a float, 0.1 as a float, 200), worked out by hand.
+std::vector<double> fixed_projection() {
+  const double aspect = static_cast<double>(4.0f / 3.0f);
+  const double near = static_cast<double>(0.1f), far = 200.0;
+  const double f = 1.0 / std::tan(M_PI / 4.0);
+  std::vector<double> m(16, 0.0);
+  m[0] = f / aspect;
+  m[5] = f;
+  m[10] = (far + near) / (near - far);
+  m[11] = -1.0;
+  m[14] = 2.0 * far * near / (near - far);
+  return m;
+}
+
+void expect_fixed_projection() {
+  GLfloat m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, m);
+  const std::vector<double> expected = fixed_projection();
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], expected[i], 1e-6) << "element " << i;
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+}  // namespace
+
+TEST_F(Window, ClientAreaIsExactlyTheRequestedSizeAtTheTopLeft) {
+  const int sizes[][2] = {{320, 240}, {400, 300}, {640, 480}, {800, 600}, {1024, 768}};
+  for (const auto& size : sizes) {
+    const XWindow window = open(size[0], size[1]);
+    ASSERT_NE(window, 0u);
+    const WindowGeometry g = window_geometry(window);
+    EXPECT_EQ(g.width, size[0]);
+    EXPECT_EQ(g.height, size[1]);
+    EXPECT_EQ(g.x, 0);
+    EXPECT_EQ(g.y, 0);
+    EXPECT_TRUE(g.viewable);
+    EXPECT_EQ(g.name, "Swirlbeam");
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], size[0]);
+    EXPECT_EQ(viewport[3], size[1]);
+    shutdown();
+  }
+}
+
+TEST_F(Window, ContextIsDoubleBufferedWithDepthAndTheRequestedColours) {
+  for (const int bits : {16, 24, 32}) {
+    ASSERT_NE(open(320, 240, bits), 0u);
+    GLboolean double_buffered = GL_FALSE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
+    EXPECT_TRUE(double_buffered);
+    GLint depth = 0, red = 0, green = 0, blue = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
+    glGetIntegerv(GL_BLUE_BITS, &blue);
+    EXPECT_GE(depth, 16);
+    EXPECT_GE(red, bits == 16 ? 5 : 8);
+    EXPECT_GE(green, bits == 16 ? 6 : 8);
+    EXPECT_GE(blue, bits == 16 ? 5 : 8);
+    shutdown();
+  }
+}
+
+TEST_F(Window, ProjectionIsTheFixedFourThirdsWhateverTheShape) {
+  ASSERT_NE(open(640, 480), 0u);
+  expect_fixed_projection();
+  resize_view(1000, 200);
+  expect_fixed_projection();
+  resize_view(300, 0);  // a zero height is taken as one pixel
+  expect_fixed_projection();
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[3], 1);
+}
+
+TEST_F(Window, KeysAreRecordedByTheirVirtualKeyCodes) {
+  const XWindow window = open(320, 240);
+  ASSERT_NE(window, 0u);
+  const std::pair<const char*, int> presses[] = {
+      {"Escape", 27}, {"Return", 13}, {"space", 32}, {"a", 65},   {"z", 90},
+      {"5", 53},      {"Left", 37},   {"Down", 40},  {"F1", 112}, {"F12", 123}};
+  for (const auto& [name, code] : presses) {
+    key_down(window, name);
+    EXPECT_TRUE(pump_until([&] { return keys[code]; })) << name;
+    key_up(window, name);
+    EXPECT_TRUE(pump_until([&] { return !keys[code]; })) << name;
+  }
+}
+
+TEST_F(Window, ATapBetweenTwoFramesIsSeenForOneFrame) {
+  const XWindow window = open(320, 240);
+  ASSERT_NE(window, 0u);
+  type_keys(window, {"Escape"});  // press and release before the next pump
+  SDL_Delay(300);
+  int code = -1;
+  pump_messages(code);
+  EXPECT_TRUE(keys[27]);
+  pump_messages(code);
+  EXPECT_FALSE(keys[27]);
+}
+
+TEST_F(Window, KeysPressedWithAltAreNotRecorded) {
+  const XWindow window = open(320, 240);
+  ASSERT_NE(window, 0u);
+  key_down(window, "alt+b");
+  key_up(window, "alt+b");
+  key_down(window, "c");  // a plain key after it shows the events have arrived
+  EXPECT_TRUE(pump_until([] { return keys['C']; }));
+  EXPECT_FALSE(keys['B']);
+  key_up(window, "c");
+}
+
+TEST_F(Window, MinimisingMakesTheShowInactiveAndLosingFocusDoesNot) {
+  ASSERT_NE(open(320, 240), 0u);
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+  event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  SDL_PushEvent(&event);
+  int code = -1;
+  EXPECT_TRUE(pump_messages(code));
+  EXPECT_TRUE(active);
+  event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+  SDL_PushEvent(&event);
+  EXPECT_TRUE(pump_messages(code));
+  EXPECT_FALSE(active);
+  event.window.event = SDL_WINDOWEVENT_RESTORED;
+  SDL_PushEvent(&event);
+  EXPECT_TRUE(pump_messages(code));
+  EXPECT_TRUE(active);
+}
+
+TEST_F(Window, CloseRequestPostsQuitWithCodeZeroAndKeepsTheWindow) {
+  const XWindow window = open(320, 240);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(send_close_request(window));
+  int code = -1;
+  bool quit = false;
+  for (int i = 0; i < 200 && !quit; ++i) {
+    quit = !pump_messages(code);
+    SDL_Delay(10);
+  }
+  EXPECT_TRUE(quit);
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(window_geometry(window).viewable);  // destroyed only by shutdown
+}
+
+TEST(Shutdown, IsHarmlessBeforeAnyWindowAndTwice) {
+  shutdown();
+  shutdown();
+  SUCCEED();  // under the sanitizers any misuse would have stopped the run
+}
+
+TEST(ShutdownDeathTest, AContextThatCannotBeMadeShutsDownCleanlyAndSaysSo) {
+  EXPECT_EXIT(
+      {
+        ::unsetenv("DISPLAY");  // no box to block on: the message goes to stderr
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        SDL_InitSubSystem(SDL_INIT_VIDEO);  // starting video resets the context attributes
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 9);  // no such OpenGL
+        const bool created = create_window("Swirlbeam", 320, 240, 32, false);
+        shutdown();
+        shutdown();
+        std::exit(created ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "ERROR: Can't Create A GL Rendering Context\\.");
+}

@@ -1,0 +1,155 @@
+#include "support/x11_driver.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+
+#include "support/process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string run_tool(const std::string& tool, const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {"/usr/bin/" + tool};
+  argv.insert(argv.end(), args.begin(), args.end());
+  ProcessOptions options;
+  options.timeout_seconds = 20;
+  return run_process(argv, options).out;
+}
+
+XWindow first_number(const std::string& text) {
+  std::istringstream in(text);
+  XWindow window = 0;
+  in >> window;
+  return window;
+}
+
+template <typename Find>
+XWindow poll_for(double timeout_seconds, Find find) {
+  const auto deadline = Clock::now() + std::chrono::duration<double>(timeout_seconds);
+  do {
+    if (const XWindow window = find()) return window;
+    ::usleep(50000);
+  } while (Clock::now() < deadline);
+  return 0;
+}
+
+WindowGeometry parse_xwininfo(const std::string& text) {
+  WindowGeometry g;
+  std::smatch m;
+  if (std::regex_search(text, m, std::regex("Absolute upper-left X:\\s+(-?\\d+)")))
+    g.x = std::stoi(m[1]);
+  if (std::regex_search(text, m, std::regex("Absolute upper-left Y:\\s+(-?\\d+)")))
+    g.y = std::stoi(m[1]);
+  if (std::regex_search(text, m, std::regex("Width:\\s+(\\d+)"))) g.width = std::stoi(m[1]);
+  if (std::regex_search(text, m, std::regex("Height:\\s+(\\d+)"))) g.height = std::stoi(m[1]);
+  if (std::regex_search(text, m, std::regex("xwininfo: Window id: \\S+ \"([^\"]*)\"")))
+    g.name = m[1];
+  g.viewable = text.find("IsViewable") != std::string::npos;
+  return g;
+}
+
+}  // namespace
+
+bool display_available() {
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && *display != '\0';
+}
+
+std::string xdotool(const std::vector<std::string>& args) {
+  return run_tool("xdotool", args);
+}
+
+XWindow find_window_of_process(int pid, double timeout_seconds) {
+  return poll_for(timeout_seconds, [&] {
+    return first_number(xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
+  });
+}
+
+XWindow find_window_named(const std::string& pattern, double timeout_seconds) {
+  return poll_for(timeout_seconds, [&] {
+    return first_number(xdotool({"search", "--onlyvisible", "--name", pattern}));
+  });
+}
+
+XWindow find_top_level_titled(const std::string& title, double timeout_seconds) {
+  const std::string quoted = "\"" + title + "\"";
+  return poll_for(timeout_seconds, [&]() -> XWindow {
+    std::istringstream lines(run_tool("xwininfo", {"-root", "-children"}));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find(quoted) == std::string::npos) continue;
+      return std::strtoul(line.c_str(), nullptr, 16);
+    }
+    return 0;
+  });
+}
+
+XWindow x_window_of_current_context() {
+  SDL_Window* window = SDL_GL_GetCurrentWindow();
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+    return 0;
+  }
+  return info.info.x11.window;
+}
+
+WindowGeometry window_geometry(XWindow window) {
+  return parse_xwininfo(run_tool("xwininfo", {"-id", std::to_string(window)}));
+}
+
+WindowGeometry root_geometry() {
+  return parse_xwininfo(run_tool("xwininfo", {"-root"}));
+}
+
+void type_keys(XWindow window, const std::vector<std::string>& keys) {
+  xdotool({"windowfocus", "--sync", std::to_string(window)});
+  for (const std::string& key : keys) xdotool({"key", "--clearmodifiers", key});
+}
+
+void key_down(XWindow window, const std::string& key) {
+  xdotool({"windowfocus", "--sync", std::to_string(window)});
+  xdotool({"keydown", key});
+}
+
+void key_up(XWindow window, const std::string& key) {
+  xdotool({"windowfocus", "--sync", std::to_string(window)});
+  xdotool({"keyup", key});
+}
+
+bool send_close_request(XWindow window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return sent != 0;
+}
+
+XWindow wait_for_show_window(int pid, double timeout_seconds) {
+  bool dialog_passed = false;
+  return poll_for(timeout_seconds, [&]() -> XWindow {
+    if (!dialog_passed) {
+      if (const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", 0)) {
+        xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+        xdotool({"key", "--window", std::to_string(dialog), "Return"});
+        dialog_passed = true;
+      }
+    }
+    return find_window_of_process(pid, 0);
+  });
+}

@@ -1,0 +1,46 @@
+// Driving real windows on the test's X server as a user would: xdotool, xwininfo and a close
+// request like a window manager's.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using XWindow = unsigned long;
+
+struct WindowGeometry {
+  int x = -1, y = -1, width = 0, height = 0;
+  bool viewable = false;
+  std::string name;
+};
+
+bool display_available();
+
+// Runs xdotool with these arguments; returns its standard output.
+std::string xdotool(const std::vector<std::string>& args);
+
+// The first window of a process (SDL marks its windows with the process id); 0 when none
+// appears within the time.
+XWindow find_window_of_process(int pid, double timeout_seconds);
+// A visible window whose name matches this regular expression (as xdotool takes it).
+XWindow find_window_named(const std::string& pattern, double timeout_seconds);
+// A top-level window with exactly this title, found the way xdotool cannot find SDL's message
+// boxes.
+XWindow find_top_level_titled(const std::string& title, double timeout_seconds);
+
+// The X window that this process's current OpenGL context draws into; 0 when there is none.
+XWindow x_window_of_current_context();
+
+WindowGeometry window_geometry(XWindow window);
+WindowGeometry root_geometry();
+
+// Focuses the window and types keys (xdotool key names, e.g. "Escape", "alt+m").
+void type_keys(XWindow window, const std::vector<std::string>& keys);
+void key_down(XWindow window, const std::string& key);
+void key_up(XWindow window, const std::string& key);
+
+// WM_DELETE_WINDOW, as a window manager sends when the user clicks the close box.
+bool send_close_request(XWindow window);
+
+// Waits for the show's window of this process, pressing Return in the settings dialog if that
+// comes up first. 0 when no show window appears within the time.
+XWindow wait_for_show_window(int pid, double timeout_seconds);
