@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/sound_handles.h"
 #include "platform/display_guard.h"
+#include "platform/icon.h"
 #include "platform/message.h"
 #include "platform/quit_signal.h"
 #include "platform/sound.h"
@@ -171,6 +172,7 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
     window_error("Window Creation Error.");
     return false;
   }
+  set_window_icon(window);
   if (full_screen && !enter_full_screen(mode)) {
     if (!ask_for_window_instead()) {
       SDL_DestroyWindow(window);

@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <functional>
 
 #include "app/keys.h"
 #include "app/settings.h"
 #include "gtest/gtest.h"
+#include "platform/display_guard.h"
+#include "platform/icon.h"
 #include "platform/window.h"
 #include "support/fixtures.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 
@@ -194,6 +198,41 @@ TEST_F(Window, CloseRequestPostsQuitWithCodeZeroAndKeepsTheWindow) {
   EXPECT_TRUE(quit);
   EXPECT_EQ(code, 0);
   EXPECT_TRUE(window_geometry(window).viewable);  // destroyed only by shutdown
+}
+
+TEST_F(Window, CarriesTheIconInBothSizesAndKeepsTheScreenSaverOff) {
+  const XWindow window = open(320, 240);
+  ASSERT_NE(window, 0u);
+  const std::string icon =
+      run_process({"/usr/bin/xprop", "-id", std::to_string(window), "_NET_WM_ICON"},
+                  ProcessOptions{})
+          .out;
+  EXPECT_NE(icon.find("Icon (32 x 32)"), std::string::npos) << icon.substr(0, 200);
+  EXPECT_NE(icon.find("Icon (16 x 16)"), std::string::npos);
+  EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+}
+
+TEST(Icon, MalformedPicturesGiveNoIcon) {
+  const char* const good[] = {"2 1 2 1", "a c #FF0000", "b c #000000", "ab"};
+  const IconImage image = parse_xpm(good, 4);
+  ASSERT_EQ(image.width, 2);
+  EXPECT_EQ(image.argb, (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF000000u}));
+
+  const char* const unknown_colour[] = {"2 1 1 1", "a c #FF0000", "ax"};
+  const char* const short_row[] = {"2 1 1 1", "a c #FF0000", "a"};
+  const char* const missing_rows[] = {"2 2 1 1", "a c #FF0000", "aa"};
+  EXPECT_EQ(parse_xpm(unknown_colour, 3).width, 0);
+  EXPECT_EQ(parse_xpm(short_row, 3).width, 0);
+  EXPECT_EQ(parse_xpm(missing_rows, 3).width, 0);
+}
+
+TEST(DisplayGuardDeathTest, ACrashStillDiesAsBefore) {
+  EXPECT_EXIT(
+      {
+        guard_display_mode(nullptr);
+        std::raise(SIGSEGV);
+      },
+      ::testing::KilledBySignal(SIGSEGV), "");
 }
 
 TEST(Shutdown, IsHarmlessBeforeAnyWindowAndTwice) {
