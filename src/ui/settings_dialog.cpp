@@ -1,5 +1,161 @@
 #include "ui/settings_dialog.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Pixmap.H>
+#include <FL/Fl_Round_Button.H>
+#include <FL/x.H>
+
+#include <cstdio>
+#include <optional>
+
+#include "comet_swirl.xpm"
+#include "app/settings.h"
+#include "platform/quit_signal.h"
+#include "ui/dialog_model.h"
+#include "ui/dialog_template.h"
+#include "ui/dialog_widgets.h"
+
 bool dialog_cancelled = false;
 
-void run_settings_dialog() {}
+namespace {
+
+constexpr int font_size = 12;
+constexpr int closed_list_height = 22;  // the list's field; its template height is the open list
+
+// The controls that hold the user's choices, and how the dialog ended once it has.
+struct DialogView {
+  ResolutionChoice* resolution = nullptr;
+  Fl_Button* windowed = nullptr;
+  Fl_Button* music = nullptr;
+  Fl_Button* dither = nullptr;
+  Fl_Button* depth[depth_count] = {};
+  std::optional<DialogEnd> end;
+};
+
+DialogView& view_of(Fl_Widget* widget) {
+  Fl_Window* window = widget->as_window() != nullptr ? widget->as_window() : widget->window();
+  return *static_cast<DialogView*>(window->user_data());
+}
+
+// Every control reports here with its id; only the two push buttons end the dialog.
+void on_command(Fl_Widget* widget, long id) {
+  if (id == id_start) view_of(widget).end = DialogEnd::start;
+  if (id == id_exit) view_of(widget).end = DialogEnd::exit;
+}
+
+// The close box or a window manager's close request. Escape arrives here too and is ignored.
+void on_close(Fl_Widget* window, void*) {
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+  view_of(window).end = DialogEnd::close;
+}
+
+Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Pixmap& picture) {
+  const PixelRect r = to_pixels(c.x, c.y, c.width, c.height);
+  switch (c.kind) {
+    case ControlKind::resolution_list: {
+      auto* list = new ResolutionChoice(r.x, r.y, r.width, closed_list_height);
+      for (const Resolution& entry : resolutions) list->add(entry.text, 0, nullptr, nullptr, 0);
+      view.resolution = list;
+      return list;
+    }
+    case ControlKind::check_box: {
+      auto* box = new Fl_Check_Button(r.x, r.y, r.width, r.height, c.caption);
+      if (c.id == id_windowed) view.windowed = box;
+      if (c.id == id_music) view.music = box;
+      if (c.id == id_dither) view.dither = box;
+      return box;
+    }
+    case ControlKind::default_button:
+    case ControlKind::push_button:
+      return new DialogButton(r.x, r.y, r.width, r.height, c.caption,
+                              c.kind == ControlKind::default_button);
+    case ControlKind::notice: {
+      auto* text = new Fl_Box(r.x, r.y, r.width, r.height, c.caption);
+      text->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
+      return text;
+    }
+    case ControlKind::group_box:
+      return new GroupFrame(r.x, r.y, r.width, r.height, c.caption);
+    case ControlKind::radio_button: {
+      auto* radio = new Fl_Round_Button(r.x, r.y, r.width, r.height, c.caption);
+      radio->type(FL_RADIO_BUTTON);  // exclusive among the window's radio buttons
+      radio->clear_visible_focus();  // picked by its letter or the mouse, not by Tab
+      view.depth[c.id - id_depth_16] = radio;
+      return radio;
+    }
+    case ControlKind::picture: {
+      // Sized to the picture plus its sunken edge, as a picture control sizes itself.
+      const int edge = Fl::box_dx(FL_DOWN_FRAME);
+      auto* box =
+          new Fl_Box(FL_DOWN_FRAME, r.x, r.y, picture.w() + 2 * edge, picture.h() + 2 * edge, "");
+      box->image(picture);
+      return box;
+    }
+  }
+  return nullptr;
+}
+
+void show_state(const DialogView& view, const DialogState& state) {
+  view.windowed->value(state.windowed);
+  view.music->value(state.music);
+  view.dither->value(state.dither);
+  view.resolution->value(state.resolution);
+  for (int i = 0; i < depth_count; ++i) view.depth[i]->value(state.depth[i]);
+}
+
+DialogState read_state(const DialogView& view) {
+  DialogState state;
+  state.resolution = view.resolution->value();
+  state.windowed = view.windowed->value() != 0;
+  state.music = view.music->value() != 0;
+  state.dither = view.dither->value() != 0;
+  for (int i = 0; i < depth_count; ++i) state.depth[i] = view.depth[i]->value() != 0;
+  return state;
+}
+
+// Shows the dialog until it ends; SIGINT or SIGTERM on the way counts as Exit.
+DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
+  FL_NORMAL_SIZE = font_size;
+  Fl_Pixmap picture(comet_swirl_xpm);
+  const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units);
+  DialogView view;
+  Fl_Double_Window window((Fl::w() - size.width) / 2, (Fl::h() - size.height) / 2, size.width,
+                          size.height, dialog_title);
+  for (const DialogControl& control : dialog_controls) {
+    make_control(control, view, picture)->callback(on_command, control.id);
+  }
+  window.end();
+  window.callback(on_close, &view);
+  window.set_modal();
+  show_state(view, initial);
+
+  window.show();
+  view.resolution->take_focus();
+  while (!view.end && !quit_signalled()) Fl::wait(0.1);
+  final_state = read_state(view);
+  window.hide();
+  return view.end.value_or(DialogEnd::exit);
+}
+
+}  // namespace
+
+void run_settings_dialog() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr,
+                 "swirlbeam: no display for the settings dialog, starting with %s as it is\n",
+                 settings_file_name);
+    return;
+  }
+  fl_open_display(display);
+
+  const DialogState initial = fill_dialog(settings);
+  DialogState final_state = initial;
+  const DialogEnd end = run_dialog(initial, final_state);
+  // Take the dialog off the screen now: the show's window comes from another connection.
+  Fl::flush();
+  XSync(fl_display, False);
+  dialog_cancelled = end_dialog(end, final_state, settings);
+}

@@ -91,7 +91,7 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
   const WindowGeometry screen = root_geometry();
   configure(true, 640, 480);  // Xvfb offers only its own screen size
   start();
-  wait_for_show_window(pid, 0);  // passes the settings dialog if there is one
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds));
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
   ASSERT_NE(question, 0u);
   xdotool({"key", "--window", std::to_string(question), "Return"});  // Yes is the default
@@ -115,7 +115,7 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
 TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {
   configure(true, 640, 480);
   start();
-  wait_for_show_window(pid, 0);
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds));
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
   ASSERT_NE(question, 0u);
   xdotool({"key", "--window", std::to_string(question), "Escape"});  // No

@@ -140,16 +140,19 @@ bool send_close_request(XWindow window) {
   return sent != 0;
 }
 
+bool press_start_in_settings_dialog(double timeout_seconds) {
+  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", timeout_seconds);
+  if (dialog == 0) return false;
+  xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+  xdotool({"key", "--window", std::to_string(dialog), "Return"});
+  return true;
+}
+
 XWindow wait_for_show_window(int pid, double timeout_seconds) {
   bool dialog_passed = false;
   return poll_for(timeout_seconds, [&]() -> XWindow {
-    if (!dialog_passed) {
-      if (const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", 0)) {
-        xdotool({"windowfocus", "--sync", std::to_string(dialog)});
-        xdotool({"key", "--window", std::to_string(dialog), "Return"});
-        dialog_passed = true;
-      }
-    }
-    return find_window_of_process(pid, 0);
+    if (!dialog_passed) dialog_passed = press_start_in_settings_dialog(0);
+    return first_number(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid),
+                                 "--name", "^Swirlbeam$"}));
   });
 }

@@ -41,6 +41,9 @@ void key_up(XWindow window, const std::string& key);
 // WM_DELETE_WINDOW, as a window manager sends when the user clicks the close box.
 bool send_close_request(XWindow window);
 
+// Presses Return in the settings dialog once it is on the screen; false when it never came.
+bool press_start_in_settings_dialog(double timeout_seconds);
+
 // Waits for the show's window of this process, pressing Return in the settings dialog if that
 // comes up first. 0 when no show window appears within the time.
 XWindow wait_for_show_window(int pid, double timeout_seconds);

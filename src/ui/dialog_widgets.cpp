@@ -1,0 +1,79 @@
+#include "ui/dialog_widgets.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+
+namespace {
+
+bool is_enter(int key) {
+  return key == FL_Enter || key == FL_KP_Enter;
+}
+
+bool plain_key() {
+  return (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META)) == 0;
+}
+
+}  // namespace
+
+int ResolutionChoice::handle(int event) {
+  const int key = Fl::event_key();
+  if (event != FL_KEYBOARD || Fl::focus() != this || (key != FL_Up && key != FL_Down) ||
+      !plain_key()) {
+    return Fl_Choice::handle(event);
+  }
+  const int last = size() - 2;  // size() counts the menu's end marker
+  if (last < 0) return 1;
+  const int step = key == FL_Down ? 1 : -1;
+  const int next = value() < 0 ? 0 : std::clamp(value() + step, 0, last);
+  if (next != value()) {
+    value(next);
+    set_changed();
+    do_callback();
+  }
+  return 1;
+}
+
+DialogButton::DialogButton(int x, int y, int w, int h, const char* label, bool is_default)
+    : Fl_Button(x, y, w, h, label), is_default_(is_default) {}
+
+bool DialogButton::takes_enter() const {
+  if (Fl::focus() == this) return true;
+  return is_default_ && dynamic_cast<DialogButton*>(Fl::focus()) == nullptr;
+}
+
+int DialogButton::handle(int event) {
+  const bool enter = (event == FL_KEYBOARD || event == FL_SHORTCUT) && is_enter(Fl::event_key());
+  if (enter && takes_enter()) {
+    simulate_key_action();
+    do_callback();
+    return 1;
+  }
+  if ((event == FL_FOCUS || event == FL_UNFOCUS) && window() != nullptr) {
+    window()->redraw();  // the default outline follows the focus between push buttons
+  }
+  return Fl_Button::handle(event);
+}
+
+void DialogButton::draw() {
+  Fl_Button::draw();
+  if (takes_enter()) {
+    fl_color(FL_BLACK);
+    fl_rect(x(), y(), w(), h());
+  }
+}
+
+void GroupFrame::draw() {
+  const char* caption = label();
+  fl_font(labelfont(), labelsize());
+  const int line = caption != nullptr ? fl_height() / 2 : 0;
+  fl_draw_box(FL_ENGRAVED_FRAME, x(), y() + line, w(), h() - line, color());
+  if (caption == nullptr) return;
+  const int left = x() + 6;
+  const int text_width = static_cast<int>(fl_width(caption));
+  fl_color(color());
+  fl_rectf(left, y(), text_width + 4, fl_height());
+  fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+  fl_draw(caption, left + 2, y() + fl_height() - fl_descent());
+}

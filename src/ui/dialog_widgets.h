@@ -1,0 +1,38 @@
+// FLTK widgets that behave the way a settings dialog's controls are expected to.
+#pragma once
+
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
+
+// A drop-down list that Up and Down step through; with nothing selected either key takes the
+// first entry.
+class ResolutionChoice : public Fl_Choice {
+ public:
+  using Fl_Choice::Fl_Choice;
+  int handle(int event) override;
+};
+
+// A push button that Enter presses while it has the focus. The default button also takes Enter
+// when the focus is on a control that is not a push button, and is drawn with a dark outline then.
+class DialogButton : public Fl_Button {
+ public:
+  DialogButton(int x, int y, int w, int h, const char* label, bool is_default);
+  int handle(int event) override;
+
+ protected:
+  void draw() override;
+
+ private:
+  bool takes_enter() const;
+  bool is_default_;
+};
+
+// A frame round related controls, its caption written over the top line.
+class GroupFrame : public Fl_Box {
+ public:
+  using Fl_Box::Fl_Box;
+
+ protected:
+  void draw() override;
+};

@@ -1,0 +1,264 @@
+// The real program in a folder of fixture media, its dialog driven with xdotool as a user would.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "gtest/gtest.h"
+#include "support/fixtures.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/x11_driver.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr const char* xdotool_path = "/usr/bin/xdotool";
+constexpr const char* dialog_name = "^Swirlbeam - Configuration$";
+constexpr const char* show_name = "^Swirlbeam$";
+constexpr double patience_seconds = 60;  // generous: sanitizer builds start slowly
+
+ProcessResult run_tool(const std::vector<std::string>& argv, double timeout = patience_seconds) {
+  ProcessOptions options;
+  options.timeout_seconds = timeout;
+  return run_process(argv, options);
+}
+
+std::string first_word(const std::string& text) {
+  std::istringstream in(text);
+  std::string word;
+  in >> word;
+  return word;
+}
+
+ino_t inode_of(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+Bytes bytes_of(const Settings& s) {
+  const SettingsBytes encoded = encode_settings(s);
+  return Bytes(encoded.begin(), encoded.end());
+}
+
+// config.dat as write_sound_media leaves it: windowed, no music, 32 bpp, 320x240, no dither.
+Settings file_settings() {
+  Settings s;
+  s.width = 320;
+  s.height = 240;
+  return s;
+}
+
+// One run of the program, killed when the test leaves it running.
+class ShowRun {
+ public:
+  explicit ShowRun(bool with_display = true) {
+    write_sound_media(folder_.path(), false);
+    config_before_ = read_bytes(config());
+    inode_before_ = inode_of(config());
+    ProcessOptions options;
+    options.working_dir = folder_.path();
+    options.env["SDL_AUDIODRIVER"] = "dummy";
+    if (!with_display) options.env["DISPLAY"] = std::nullopt;
+    pid_ = start_process({SWIRLBEAM_BINARY}, options, folder_.file("out.txt"),
+                         folder_.file("err.txt"));
+  }
+  ~ShowRun() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      wait_process(pid_, 10);
+    }
+  }
+  ShowRun(const ShowRun&) = delete;
+  ShowRun& operator=(const ShowRun&) = delete;
+
+  // The dialog's window id once it is on the screen, focused; empty when it never came.
+  std::string open_dialog() {
+    const std::string id = first_word(
+        run_tool({xdotool_path, "search", "--sync", "--onlyvisible", "--name", dialog_name}).out);
+    if (!id.empty()) run_tool({xdotool_path, "windowfocus", "--sync", id});
+    return id;
+  }
+  // The show's window id once it is on the screen; empty when it never came.
+  std::string wait_for_show() {
+    return first_word(
+        run_tool({xdotool_path, "search", "--sync", "--onlyvisible", "--name", show_name}).out);
+  }
+  static bool dialog_on_screen() {
+    return run_tool({xdotool_path, "search", "--onlyvisible", "--name", dialog_name}).exit_status ==
+           0;
+  }
+
+  static void press(const std::vector<std::string>& keys) {
+    std::vector<std::string> argv = {xdotool_path, "key", "--delay", "50"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
+    EXPECT_EQ(run_tool(argv).exit_status, 0);
+  }
+  static void click(const std::string& window, int x, int y) {
+    EXPECT_EQ(run_tool({xdotool_path, "mousemove", "--sync", "--window", window, std::to_string(x),
+                        std::to_string(y), "click", "1"})
+                  .exit_status,
+              0);
+  }
+
+  bool running() const {
+    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto paren = line.rfind(')');
+    return paren != std::string::npos && paren + 2 < line.size() && line[paren + 2] != 'Z';
+  }
+  ProcessResult finish(double timeout = patience_seconds) {
+    const ProcessResult result = wait_process(pid_, timeout);
+    pid_ = -1;
+    return result;
+  }
+  ProcessResult terminate() {
+    ::kill(pid_, SIGTERM);
+    return finish();
+  }
+
+  int pid() const { return pid_; }
+  std::string config() const { return folder_.file("config.dat"); }
+  const Bytes& config_before() const { return config_before_; }
+  bool config_rewritten() const { return inode_of(config()) != inode_before_; }
+  std::string errors() const {
+    std::ifstream in(folder_.file("err.txt"));
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  TempDir folder_;
+  Bytes config_before_;
+  ino_t inode_before_ = 0;
+  int pid_ = -1;
+};
+
+// Presses keys in the dialog, expects the show to start in place of it, and returns the saved
+// settings after the show was ended with SIGTERM.
+Bytes start_show_with(const std::vector<std::string>& keys) {
+  ShowRun run;
+  const std::string dialog = run.open_dialog();
+  EXPECT_FALSE(dialog.empty()) << run.errors();
+  if (dialog.empty()) return {};
+  ShowRun::press(keys);
+  EXPECT_FALSE(run.wait_for_show().empty()) << run.errors();
+  EXPECT_FALSE(ShowRun::dialog_on_screen()) << "the dialog is still shown beside the show";
+  EXPECT_TRUE(run.config_rewritten());
+  const ProcessResult result = run.terminate();
+  EXPECT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_status, 0) << run.errors();
+  return read_bytes(run.config());
+}
+
+// Expects the program to end by itself with code 0 and config.dat never written.
+void expect_cancelled(ShowRun& run) {
+  const ProcessResult result = run.finish(20);
+  EXPECT_FALSE(result.timed_out) << "the program did not end";
+  EXPECT_EQ(result.exit_status, 0) << run.errors();
+  EXPECT_FALSE(run.config_rewritten());
+  EXPECT_EQ(read_bytes(run.config()), run.config_before());
+  EXPECT_FALSE(ShowRun::dialog_on_screen());
+}
+
+TEST(DialogSessionStart, ReturnStartsTheShowWithTheFileSettings) {
+  EXPECT_EQ(start_show_with({"Return"}), bytes_of(file_settings()));
+}
+
+TEST(DialogSessionStart, DownAltMAndAlt2AreStoredOnReturn) {
+  Settings expected = file_settings();
+  expected.width = 400;
+  expected.height = 300;
+  expected.music = 1;
+  expected.color_bits = 24;
+  EXPECT_EQ(start_show_with({"Down", "alt+m", "alt+2", "Return"}), bytes_of(expected));
+}
+
+TEST(DialogSessionStart, LettersWorkWithoutAltAndUpStopsAtTheFirstResolution) {
+  Settings expected = file_settings();
+  expected.dither = 1;
+  expected.color_bits = 16;
+  EXPECT_EQ(start_show_with({"d", "1", "Up", "Return"}), bytes_of(expected));
+}
+
+TEST(DialogSessionStart, TabSkipsTheRadioButtonsOnItsWayToDither) {
+  // List, Windowed, Music, Start!, Exit, then Dither; Space ticks it and Return still starts.
+  Settings expected = file_settings();
+  expected.dither = 1;
+  EXPECT_EQ(start_show_with({"Tab", "Tab", "Tab", "Tab", "Tab", "space", "Return"}),
+            bytes_of(expected));
+}
+
+TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {
+  ShowRun run;
+  const std::string dialog = run.open_dialog();
+  ASSERT_FALSE(dialog.empty()) << run.errors();
+  ShowRun::click(dialog, 165, 130);  // "24 bpp"
+  ShowRun::click(dialog, 40, 142);   // "Start!"
+  ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
+  EXPECT_EQ(run.terminate().exit_status, 0);
+  Settings expected = file_settings();
+  expected.color_bits = 24;
+  EXPECT_EQ(read_bytes(run.config()), bytes_of(expected));
+}
+
+TEST(DialogSessionCancel, EscapeLeavesTheDialogOpen) {
+  ShowRun run;
+  ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
+  ShowRun::press({"Escape"});
+  ::usleep(1000 * 1000);
+  EXPECT_TRUE(ShowRun::dialog_on_screen());
+  EXPECT_TRUE(run.running());
+  ShowRun::press({"alt+x"});
+  expect_cancelled(run);
+}
+
+TEST(DialogSessionCancel, ReturnOnTheFocusedExitButtonEndsWithoutSaving) {
+  ShowRun run;
+  ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
+  // The list has the focus; Windowed, Music and Start! come before Exit.
+  ShowRun::press({"Tab", "Tab", "Tab", "Tab", "Return"});
+  expect_cancelled(run);
+}
+
+TEST(DialogSessionCancel, CloseRequestEndsWithoutSaving) {
+  ShowRun run;
+  const std::string dialog = run.open_dialog();
+  ASSERT_FALSE(dialog.empty()) << run.errors();
+  ShowRun::press({"Down", "alt+d"});  // changes that closing must throw away
+  EXPECT_TRUE(send_close_request(std::stoul(dialog)));
+  expect_cancelled(run);
+}
+
+TEST(DialogSessionCancel, QuitSignalWhileOpenEndsAsExit) {
+  ShowRun run;
+  ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
+  ShowRun::press({"Down"});
+  ::kill(run.pid(), SIGTERM);
+  expect_cancelled(run);
+}
+
+TEST(DialogSessionWithoutDisplay, TheShowStartsWithTheFileSettingsAndStderrSaysWhy) {
+  ShowRun run(false);
+  for (int i = 0; i < 300 && !run.config_rewritten() && run.running(); ++i) ::usleep(100 * 1000);
+  ASSERT_TRUE(run.config_rewritten()) << run.errors();
+  EXPECT_EQ(read_bytes(run.config()), run.config_before());
+  ::usleep(500 * 1000);
+  EXPECT_TRUE(run.running()) << "the show did not go on: " << run.errors();
+  const ProcessResult result = run.terminate();
+  EXPECT_EQ(result.exit_status, 0) << run.errors();
+  std::istringstream lines(run.errors());
+  int about_dialog = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("settings dialog") != std::string::npos) ++about_dialog;
+  }
+  EXPECT_EQ(about_dialog, 1) << run.errors();
+}
+
+}  // namespace
