@@ -1,0 +1,10 @@
+// The show's pictures as mipmapped OpenGL textures.
+#pragma once
+
+#include <cstdint>
+
+// Decodes a JPEG file into a new mipmapped texture with linear filtering, repeating edges when
+// `repeat` is set, clamped edges otherwise, and returns its name; the texture stays bound to
+// GL_TEXTURE_2D. Needs the rendering context current. A picture that cannot be loaded ends the
+// program after a message; there is no fallback texture.
+std::uint32_t load_jpeg(const char* file_name, bool repeat);
