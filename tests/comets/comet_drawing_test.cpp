@@ -181,6 +181,22 @@ TEST_F(CometDrawing, HeadShowsDoubledColourAtItsProjectedPositionTrailThePlainCo
   EXPECT_EQ(at(pixels, project(0, 0)).r, 0);
 }
 
+TEST_F(CometDrawing, HeadTurnsByTheFirstNumberDrawnEachFrame) {
+  // A square of half-size 4 reaches 5 units along x only when turned near 45 degrees.
+  auto spin = [](int roll) { return roll * 359.0 / 32767; };
+  const std::uint32_t diamond = first_seed_where(
+      [&](RecordedSequence sequence) { return std::abs(spin(sequence.next()) - 45) < 3; });
+  const std::uint32_t upright = first_seed_where(
+      [&](RecordedSequence sequence) { return std::abs(spin(sequence.next()) - 90) < 3; });
+  Comet& comet = add_comet(vec(0, 0, 0), white, 1.0f, false);
+  for (Vector3& point : comet.trail) point = off_screen;
+
+  rng_seed(diamond);
+  EXPECT_GT(at(draw_frame(), project(5, 0)).r, 200);
+  rng_seed(upright);
+  EXPECT_EQ(at(draw_frame(), project(5, 0)).r, 0);
+}
+
 TEST_F(CometDrawing, TrailOpacityFallsLinearlyToClearAtTheOldestPoint) {
   Comet& comet = add_comet(off_screen, white, 1.0f, false);
   // One sprite per spot of a 15 x 5 grid, 2.5 units apart so none overlap.
