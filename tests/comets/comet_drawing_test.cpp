@@ -75,7 +75,7 @@ class CometDrawing : public ::testing::Test {
   }
 
   // As the frame does: scene centre 15 units ahead, comet space turned about y.
-  std::vector<std::uint8_t> draw_frame(float scene_angle = 0) {
+  std::vector<std::uint8_t> render_frame(float scene_angle = 0) {
     effects.scene_angle = scene_angle;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -123,7 +123,7 @@ TEST_F(CometDrawing, NoLiveCometsDrawNothingAndDrawNoNumbers) {
   glBindTexture(GL_TEXTURE_2D, 0);
   rng_seed(4242);
 
-  const std::vector<std::uint8_t> pixels = draw_frame();
+  const std::vector<std::uint8_t> pixels = render_frame();
 
   EXPECT_TRUE(all_black(pixels));
   EXPECT_EQ(rng_state(), 4242u);
@@ -141,7 +141,7 @@ TEST_F(CometDrawing, CometsAtAlphaZeroOrBelowAddNothingButStillDrawTheirNumbers)
   add_comet(vec(5, 3, 0), white, -0.5f, false);
   rng_seed(77);
 
-  EXPECT_TRUE(all_black(draw_frame()));
+  EXPECT_TRUE(all_black(render_frame()));
   EXPECT_EQ(rng_state(), RecordedSequence{77}.after(151 + 1));
 }
 
@@ -150,7 +150,7 @@ TEST_F(CometDrawing, DrawsOneNumberPerPlainCometAnd151PerJitteredOne) {
   add_comet(vec(0, 0, 0), white, 1.0f, false);
   add_comet(vec(5, 0, 0), white, 1.0f, true);
   rng_seed(9);
-  draw_frame();
+  render_frame();
   EXPECT_EQ(rng_state(), RecordedSequence{9}.after(151 + 1 + 151));
 }
 
@@ -160,7 +160,7 @@ TEST_F(CometDrawing, HeadShowsDoubledColourAtItsProjectedPositionTrailThePlainCo
   for (Vector3& point : comet.trail) point = off_screen;
   comet.trail[0] = vec(8, -5, 0);
 
-  const std::vector<std::uint8_t> pixels = draw_frame();
+  const std::vector<std::uint8_t> pixels = render_frame();
 
   // The head is doubled and clamped by GL to (1, 0.6, 0.2); the trail keeps (1, 0.3, 0.1).
   const Rgb head = at(pixels, project(-8, 4));
@@ -192,9 +192,9 @@ TEST_F(CometDrawing, HeadTurnsByTheFirstNumberDrawnEachFrame) {
   for (Vector3& point : comet.trail) point = off_screen;
 
   rng_seed(diamond);
-  EXPECT_GT(at(draw_frame(), project(5, 0)).r, 200);
+  EXPECT_GT(at(render_frame(), project(5, 0)).r, 200);
   rng_seed(upright);
-  EXPECT_EQ(at(draw_frame(), project(5, 0)).r, 0);
+  EXPECT_EQ(at(render_frame(), project(5, 0)).r, 0);
 }
 
 TEST_F(CometDrawing, TrailOpacityFallsLinearlyToClearAtTheOldestPoint) {
@@ -204,7 +204,7 @@ TEST_F(CometDrawing, TrailOpacityFallsLinearlyToClearAtTheOldestPoint) {
     comet.trail[i] = vec(-17.5 + 2.5 * (i % 15), 5.0 - 2.5 * (i / 15), 0);
   }
 
-  const std::vector<std::uint8_t> pixels = draw_frame();
+  const std::vector<std::uint8_t> pixels = render_frame();
 
   for (int i = 0; i < trail_length; ++i) {
     const Rgb p = at(pixels, project(comet.trail[i].x, comet.trail[i].y));
@@ -218,7 +218,7 @@ TEST_F(CometDrawing, PlainTrailSpritesAreTwoUnitsSquare) {
   for (Vector3& point : comet.trail) point = off_screen;
   comet.trail[0] = vec(6, -3, 0);
 
-  const std::vector<std::uint8_t> pixels = draw_frame();
+  const std::vector<std::uint8_t> pixels = render_frame();
 
   // Two units are 16 pixels both ways at this size.
   EXPECT_NEAR(lit_run(pixels, project(6, -3), true), 16, 1);
@@ -244,7 +244,7 @@ TEST_F(CometDrawing, JitterStretchesXByTheSecondDrawAndYByTheFirst) {
   comet.trail[0] = vec(6, -3, 0);
   rng_seed(seed);
 
-  const std::vector<std::uint8_t> pixels = draw_frame();
+  const std::vector<std::uint8_t> pixels = render_frame();
 
   EXPECT_NEAR(lit_run(pixels, project(6, -3), true), 16 * x_scale, 1.5);
   EXPECT_NEAR(lit_run(pixels, project(6, -3), false), 16 * y_scale, 1.5);
@@ -255,7 +255,7 @@ TEST_F(CometDrawing, SpritesFaceTheViewerAtEverySceneAngle) {
   add_comet(vec(0, 2, 5), dim, 1.0f, true);
 
   for (float angle : {0.0f, 90.0f, 180.0f, 270.0f, 45.0f}) {
-    const std::vector<std::uint8_t> pixels = draw_frame(angle);
+    const std::vector<std::uint8_t> pixels = render_frame(angle);
 
     // The comet's position turns with the scene...
     const double turned = angle * pi / 180;
