@@ -1,0 +1,71 @@
+#include <GL/gl.h>
+
+#include "app/effects.h"
+#include "app/rng.h"
+#include "comets/comet.h"
+
+namespace {
+
+constexpr float head_half_size = 4.0f;
+constexpr float trail_half_size = 1.0f;
+constexpr double head_spin_degrees = 359.0;
+constexpr double trail_alpha_step = 1.0 / 74.0;  // point 74 of a fully opaque comet is clear
+constexpr float jitter_factor = 0.8f / rng_max;  // a float constant, as the show has always used
+constexpr double jitter_offset = 0.4;
+
+// A square facing +z, wound counter-clockwise so it survives back-face culling.
+void draw_sprite(float h) {
+  glBegin(GL_TRIANGLE_STRIP);
+  glTexCoord2f(1, 1);
+  glVertex3f(h, h, 0);
+  glTexCoord2f(0, 1);
+  glVertex3f(-h, h, 0);
+  glTexCoord2f(1, 0);
+  glVertex3f(h, -h, 0);
+  glTexCoord2f(0, 0);
+  glVertex3f(-h, -h, 0);
+  glEnd();
+}
+
+// Undoes the scene's turn about y, so the sprite at `at` lies parallel to the screen.
+void face_viewer_at(const Vector3& at) {
+  glTranslatef(at.x, at.y, at.z);
+  glRotatef(-effects.scene_angle, 0, 1, 0);
+}
+
+float jitter_scale(int roll) {
+  return static_cast<float>(roll * double(jitter_factor) - jitter_offset + 1.0);
+}
+
+}  // namespace
+
+void Comet::draw() {
+  glPushMatrix();
+  face_viewer_at(position);
+  glRotatef(static_cast<float>(rng_next() * head_spin_degrees / rng_max), 0, 0, 1);
+  // Doubled, so the head glows brighter than its trail; GL clamps each component to 1.
+  glColor4f(static_cast<float>(color[0] * 2.0), static_cast<float>(color[1] * 2.0),
+            static_cast<float>(color[2] * 2.0), alpha);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  draw_sprite(head_half_size);
+  glPopMatrix();
+
+  for (int i = 0; i < trail_length; ++i) {
+    glColor4f(color[0], color[1], color[2], static_cast<float>(alpha - i * trail_alpha_step));
+    glPushMatrix();
+    face_viewer_at(trail[i]);
+    if (jitter) {
+      const int a = rng_next();
+      const int b = rng_next();
+      glScalef(jitter_scale(b), jitter_scale(a), 1.0f);
+    }
+    draw_sprite(trail_half_size);
+    glPopMatrix();
+  }
+}
+
+void draw_comets() {
+  for (int i = 0; i < comet_count; ++i) {
+    if (comets[i].alive) comets[i].draw();
+  }
+}
