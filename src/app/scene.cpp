@@ -1,6 +1,15 @@
 #include "app/scene.h"
 
+#include <GL/gl.h>
+
+#include <ctime>
+
+#include "app/effects.h"
+#include "app/rng.h"
+#include "app/settings.h"
 #include "app/sound_handles.h"
+#include "comets/comet.h"
+#include "platform/jpeg.h"
 #include "platform/sound.h"
 
 std::uint32_t comet_texture;
@@ -10,7 +19,72 @@ std::uint32_t logo2_texture;
 std::uint32_t web_texture;
 std::uint32_t thanks_texture;
 
+namespace {
+
+void load_textures() {
+  comet_texture = load_jpeg("texture.jpg", false);
+  smoke_texture = load_jpeg("smoke.jpg", true);  // the only picture drawn past its edges
+  logo_texture = load_jpeg("logo.jpg", false);
+  logo2_texture = load_jpeg("logo2.jpg", false);
+  web_texture = load_jpeg("web.jpg", false);
+  thanks_texture = load_jpeg("thanks.jpg", false);
+}
+
+void set_fixed_gl_state() {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClearDepth(1.0);
+  glDisable(GL_DEPTH_TEST);  // drawing order alone decides the layering
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // additive
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_CULL_FACE);
+  if (settings.dither == 0) glDisable(GL_DITHER);
+}
+
+// Red, then green, then blue, each fading in about a thousand steps after the one before.
+void create_show_comets() {
+  const auto position_factor = static_cast<float>(10.0 / rng_max);
+  const auto velocity_factor = static_cast<float>(2.0 / rng_max);
+  const float alphas[3] = {0.0f, -1.0f, -2.0f};
+  float color[3] = {1.0f, 0.1f, 0.1f};
+  for (int k = 0; k < 3; ++k) {
+    Vector3 p, v;
+    p.x = static_cast<float>(rng_next() * static_cast<double>(position_factor) - 5.0);
+    p.y = static_cast<float>(rng_next() * static_cast<double>(position_factor) - 5.0);
+    p.z = static_cast<float>(rng_next() * static_cast<double>(position_factor) - 5.0);
+    v.x = static_cast<float>(rng_next() * static_cast<double>(velocity_factor) - 1.0);
+    v.y = static_cast<float>(rng_next() * static_cast<double>(velocity_factor) - 1.0);
+    v.z = static_cast<float>(rng_next() * static_cast<double>(velocity_factor) - 1.0);
+    create_comet(Vector3{}.set(2.0 * p.x, 2.0 * p.y, 2.0 * p.z), v, Vector3{}.set(0, 0, 0), color,
+                 comet_texture, true);
+    comets[comet_count - 1].alpha = alphas[k];
+    if (k == 0) {
+      color[0] = 0.1f;
+      color[1] = 1.0f;
+    } else if (k == 1) {
+      color[1] = 0.1f;
+      color[2] = 1.0f;
+    }
+  }
+}
+
+}  // namespace
+
+std::uint32_t calendar_seed() {
+  return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+std::uint32_t (*scene_seed)() = calendar_seed;
+
 bool set_up_scene() {
+  load_textures();
   play_song(song);
+  set_fixed_gl_state();
+  reset_comets();
+  effects.scene_angle = 0.0f;
+  rng_seed(scene_seed());
+  create_show_comets();
   return true;
 }

@@ -18,7 +18,7 @@ class ShowWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!display_available()) GTEST_SKIP() << "needs an X display";
-    write_sound_media(dir.path(), false);
+    write_fixture_media(dir.path(), false);
   }
   void TearDown() override {
     if (pid > 0 && !finished) {

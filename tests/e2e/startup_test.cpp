@@ -38,7 +38,7 @@ ProcessResult run_show(const TempDir& dir) {
 
 TEST(Startup, NoConfigurationFileSaysSoAndEndsWithoutStartingSound) {
   TempDir dir;
-  write_sound_media(dir.path(), true);
+  write_fixture_media(dir.path(), true);
   ::unlink(dir.file("config.dat").c_str());
   ProcessOptions options = headless(dir);
   options.env["SDL_AUDIODRIVER"] = "no-such-driver";  // starting sound would fail loudly
@@ -51,7 +51,7 @@ TEST(Startup, NoConfigurationFileSaysSoAndEndsWithoutStartingSound) {
 TEST(Startup, MissingOrGarbageMusicIsFatal) {
   for (const bool garbage : {false, true}) {
     TempDir dir;
-    write_sound_media(dir.path(), false);
+    write_fixture_media(dir.path(), false);
     if (garbage) {
       write_bytes(dir.file("music.dat"), std::vector<unsigned char>(5000, 0x33));
     } else {
@@ -66,7 +66,7 @@ TEST(Startup, MissingOrGarbageMusicIsFatal) {
 TEST(Startup, EachMissingSampleIsFatal) {
   for (const char* name : {"strike.wav", "swirlbeam.wav", "thanks.wav"}) {
     TempDir dir;
-    write_sound_media(dir.path(), false);
+    write_fixture_media(dir.path(), false);
     ::unlink(dir.file(name).c_str());
     const ProcessResult r = run_show(dir);
     EXPECT_EQ(r.exit_status, 255) << name;
@@ -76,7 +76,7 @@ TEST(Startup, EachMissingSampleIsFatal) {
 
 TEST(Startup, MusicOnWithoutAnAudioDeviceIsFatalAndSaysWhy) {
   TempDir dir;
-  write_sound_media(dir.path(), true);
+  write_fixture_media(dir.path(), true);
   ProcessOptions options = headless(dir);
   options.env["SDL_AUDIODRIVER"] = "no-such-driver";
   const ProcessResult r = run_show(options);
@@ -87,7 +87,7 @@ TEST(Startup, MusicOnWithoutAnAudioDeviceIsFatalAndSaysWhy) {
 
 TEST(Startup, MusicOffStillNeedsNoAudioDevice) {
   TempDir dir;
-  write_sound_media(dir.path(), false);
+  write_fixture_media(dir.path(), false);
   ::unlink(dir.file("thanks.wav").c_str());
   ProcessOptions options = headless(dir);
   options.env["SDL_AUDIODRIVER"] = "no-such-driver";  // overridden by the silent output
@@ -98,7 +98,7 @@ TEST(Startup, MusicOffStillNeedsNoAudioDevice) {
 
 TEST(Startup, UnwritableConfigurationKeepsItsBytesAndEndsQuietly) {
   TempDir dir;
-  write_sound_media(dir.path(), false);
+  write_fixture_media(dir.path(), false);
   ::chmod(dir.path().c_str(), 0777);
   for (const char* name :
        {"config.dat", "music.dat", "strike.wav", "swirlbeam.wav", "thanks.wav"}) {
@@ -117,7 +117,7 @@ TEST(Startup, UnwritableConfigurationKeepsItsBytesAndEndsQuietly) {
 TEST(Startup, TerminationSignalEndsTheShowInOrder) {
   for (const int signal_number : {SIGTERM, SIGINT}) {
     TempDir dir;
-    write_sound_media(dir.path(), false);
+    write_fixture_media(dir.path(), false);
     const int pid =
         start_process({SWIRLBEAM_BINARY}, headless(dir), dir.file("out.txt"), dir.file("err.txt"));
     // Wait for the show to be running: the settings file is written just before the window.

@@ -35,7 +35,7 @@ class Window : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!display_available()) GTEST_SKIP() << "needs an X display";
-    write_sound_media(media.path(), false);
+    write_fixture_media(media.path(), false);
     ASSERT_EQ(::chdir(media.path().c_str()), 0);
     settings = Settings{};
     for (bool& key : keys) key = false;

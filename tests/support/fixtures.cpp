@@ -1,9 +1,13 @@
 #include "support/fixtures.h"
 
+#include <cmath>
 #include <cstring>
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "support/jpeg_fixtures.h"
 
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -98,7 +102,40 @@ std::vector<unsigned char> test_wav(int peak, double seconds, int rate) {
   return w;
 }
 
-void write_sound_media(const std::string& folder, bool music) {
+namespace {
+
+// A soft white disc fading to black well inside the square, like a comet sprite.
+TestPicture glow_picture(int size) {
+  TestPicture p{size, size, std::vector<std::uint8_t>(static_cast<std::size_t>(size) * size * 3)};
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const double dx = (x + 0.5) / size - 0.5, dy = (y + 0.5) / size - 0.5;
+      const double r = std::sqrt(dx * dx + dy * dy) / 0.4;
+      const auto v = static_cast<std::uint8_t>(r >= 1.0 ? 0 : std::lround(255 * (1 - r) * (1 - r)));
+      p.set(x, y, v, v, v);
+    }
+  }
+  return p;
+}
+
+// Grey all over: the background layers then show exactly their colour times this value.
+TestPicture flat_picture(int size, std::uint8_t value) {
+  TestPicture p{size, size, std::vector<std::uint8_t>(static_cast<std::size_t>(size) * size * 3)};
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) p.set(x, y, value, value, value);
+  }
+  return p;
+}
+
+}  // namespace
+
+void write_fixture_media(const std::string& folder, bool music) {
+  write_bytes(folder + "/texture.jpg", encode_jpeg(glow_picture(64)));
+  write_bytes(folder + "/smoke.jpg", encode_jpeg(flat_picture(64, 200)));
+  for (const char* name : {"logo.jpg", "logo2.jpg", "thanks.jpg"}) {
+    write_bytes(folder + "/" + name, encode_jpeg(marked_picture(128, 64)));
+  }
+  write_bytes(folder + "/web.jpg", encode_jpeg(marked_picture(64, 64)));
   Settings s;
   s.music = music ? 1 : 0;
   s.width = 320;

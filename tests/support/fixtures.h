@@ -17,5 +17,6 @@ std::vector<unsigned char> test_module();
 // A 16-bit mono PCM WAV: a square wave of the given peak, `seconds` long.
 std::vector<unsigned char> test_wav(int peak, double seconds, int rate = 44100);
 
-// Writes config.dat (windowed, the given music flag, 320x240), music.dat and the three samples.
-void write_sound_media(const std::string& folder, bool music);
+// Writes a whole small media set: config.dat (windowed, the given music flag, 320x240, no
+// dithering), the six pictures, music.dat and the three samples.
+void write_fixture_media(const std::string& folder, bool music);

@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_fixture_media DIR\n");
     return 2;
   }
-  write_sound_media(argv[1], true);
+  write_fixture_media(argv[1], true);
   return 0;
 }

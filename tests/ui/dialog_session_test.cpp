@@ -47,7 +47,7 @@ Bytes bytes_of(const Settings& s) {
   return Bytes(encoded.begin(), encoded.end());
 }
 
-// config.dat as write_sound_media leaves it: windowed, no music, 32 bpp, 320x240, no dither.
+// config.dat as write_fixture_media leaves it: windowed, no music, 32 bpp, 320x240, no dither.
 Settings file_settings() {
   Settings s;
   s.width = 320;
@@ -59,7 +59,7 @@ Settings file_settings() {
 class ShowRun {
  public:
   explicit ShowRun(bool with_display = true) {
-    write_sound_media(folder_.path(), false);
+    write_fixture_media(folder_.path(), false);
     config_before_ = read_bytes(config());
     inode_before_ = inode_of(config());
     ProcessOptions options;
