@@ -63,6 +63,21 @@ std::size_t frames(double seconds, double rate = sample_rate) {
   return static_cast<std::size_t>(seconds * rate);
 }
 
+// Filtered noise, `high` and `band` parts of it, dying away with time constant `decay`.
+Signal noise_hit(double seconds, std::uint32_t seed, double cutoff, double high, double band,
+                 double decay) {
+  Signal s(frames(seconds));
+  Noise noise(seed);
+  StateVariableFilter filter(0.8);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const double t = i / sample_rate;
+    filter.run(noise.next(), cutoff, sample_rate);
+    const double release = std::min(1.0, (seconds - t) / (0.1 * seconds));
+    s[i] = (high * filter.high + band * filter.band) * std::exp(-t / decay) * release;
+  }
+  return s;
+}
+
 }  // namespace
 
 xm::Instrument make_pad() {
@@ -146,27 +161,11 @@ xm::Instrument make_snare() {
 }
 
 xm::Instrument make_hat() {
-  Signal s(frames(0.12));
-  Noise noise(0x4A7);
-  StateVariableFilter filter(1.2);
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const double t = i / sample_rate;
-    filter.run(noise.next(), 7500.0, sample_rate);
-    s[i] = filter.high * std::exp(-t / 0.025);
-  }
-  return one_shot("hat", s, sample_rate, 30);
+  return one_shot("hat", noise_hit(0.12, 0x4A7, 7500.0, 1.0, 0.0, 0.025), sample_rate, 30);
 }
 
 xm::Instrument make_crash() {
-  Signal s(frames(2.0));
-  Noise noise(0xC2A5);
-  StateVariableFilter filter(0.7);
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const double t = i / sample_rate;
-    filter.run(noise.next(), 5000.0, sample_rate);
-    s[i] = (filter.high + 0.5 * filter.band) * std::exp(-t / 0.55) * std::min(1.0, (2.0 - t) / 0.2);
-  }
-  return one_shot("crash", s, sample_rate, 36);
+  return one_shot("crash", noise_hit(2.0, 0xC2A5, 5000.0, 1.0, 0.5, 0.55), sample_rate, 36);
 }
 
 xm::Instrument make_riser() {

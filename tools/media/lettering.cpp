@@ -1,6 +1,7 @@
 #include "lettering.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -89,4 +90,9 @@ Plane line_drawing(int width, int height, const std::function<void(_cairo*)>& dr
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     draw(cr);
   });
+}
+
+void release_drawing_caches() {
+  cairo_debug_reset_static_data();
+  FcFini();
 }

@@ -19,5 +19,7 @@ struct TextStyle {
 // Lines of DejaVu Sans Bold, centred; 1 where the letters cover a pixel fully.
 Plane lettering(int width, int height, const std::vector<std::string>& lines,
                 const TextStyle& style);
+// Frees cairo's and fontconfig's caches; call once, after the last drawing.
+void release_drawing_caches();
 // White antialiased drawing on black, by a function given a cairo context.
 Plane line_drawing(int width, int height, const std::function<void(_cairo*)>& draw);
