@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/sound_handles.h"
 #include "app/timeline.h"
+#include "platform/heap.h"
 #include "platform/message.h"
 #include "platform/quit_signal.h"
 #include "platform/sound.h"
@@ -31,6 +32,7 @@ bool load_samples() {
 
 int main() {
   install_quit_signals();  // Ctrl+C and SIGTERM end the show as closing its window does
+  keep_freed_memory();     // software OpenGL draws the comets several times faster
 
   // Settings
   if (!read_settings_file(settings_file_name, settings)) {

@@ -1,0 +1,78 @@
+// The whole show, played by the real program in a window in real time, as a user watches it.
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "gtest/gtest.h"
+#include "support/fixtures.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/x11_driver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Screenshot {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;  // top row first
+
+  const unsigned char* at(int x, int y) const {
+    return &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+  }
+};
+
+Screenshot take_screenshot(XWindow window, const std::string& file) {
+  const WindowGeometry g = window_geometry(window);
+  ProcessOptions options;
+  run_process({"/usr/bin/import", "-window", std::to_string(window), "-depth", "8", "rgb:" + file},
+              options);
+  return {g.width, g.height, read_bytes(file)};
+}
+
+}  // namespace
+
+TEST(ShowRun, PlaysAllTenStagesAndEndsByItself) {
+  if (!display_available()) GTEST_SKIP() << "needs an X display";
+  TempDir dir;
+  write_fixture_media(dir.path(), false);
+  ProcessOptions options;
+  options.working_dir = dir.path();
+  options.env["SDL_AUDIODRIVER"] = "dummy";
+  const int pid =
+      start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+  const XWindow window = wait_for_show_window(pid, 30);
+  const auto started = Clock::now();
+  ASSERT_NE(window, 0u);
+
+  // At 100 s the show is in stage 3: background, comets and the logo with its echoes.
+  std::this_thread::sleep_until(started + std::chrono::seconds(100));
+  const Screenshot shot = take_screenshot(window, dir.file("shot.rgb"));
+  ASSERT_EQ(shot.rgb.size(), 320u * 240u * 3u);
+
+  int background = 0, comet_light = 0;
+  for (int y = 130; y < 240; ++y) {  // below the centre: background and comets only
+    for (int x = 0; x < 320; ++x) {
+      const unsigned char* c = shot.at(x, y);
+      if (c[0] > 20 && c[0] >= c[1] && c[0] >= c[2]) ++background;
+      if (c[1] > 60 || c[2] > 60) ++comet_light;
+    }
+  }
+  EXPECT_GT(background, 320 * 110 / 2) << "the red smoke fills most of the picture";
+  EXPECT_GT(comet_light, 10) << "the green or blue comet shows";
+  const unsigned char* logo_top = shot.at(160, 240 - 205);
+  const unsigned char* logo_left = shot.at(100, 240 - 140);
+  EXPECT_GT(logo_top[0], 200);
+  EXPECT_GT(logo_left[1], 150);
+
+  const ProcessResult r = wait_process(pid, 120);
+  const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_GT(seconds, 166.0);
+  EXPECT_LT(seconds, 175.0);
+  std::printf("the show ran %.1f s from its window appearing to its end\n", seconds);
+}
