@@ -114,6 +114,17 @@ TEST(Startup, UnwritableConfigurationKeepsItsBytesAndEndsQuietly) {
   EXPECT_EQ(read_bytes(dir.file("config.dat")), before);
 }
 
+TEST(Startup, UndecodablePictureIsFatal) {
+  TempDir dir;
+  write_fixture_media(dir.path(), false);
+  write_bytes(dir.file("web.jpg"), std::vector<unsigned char>(3000, 0x77));
+  const ProcessResult r = run_show(dir);
+  EXPECT_EQ(r.exit_status, 255);
+  EXPECT_NE(r.err.find("Error: load_jpeg(): Unable to load a texture from a JPEG file!"),
+            std::string::npos)
+      << r.err;
+}
+
 TEST(Startup, TerminationSignalEndsTheShowInOrder) {
   for (const int signal_number : {SIGTERM, SIGINT}) {
     TempDir dir;

@@ -7,7 +7,7 @@
 struct Sample;
 
 struct SoundCall {
-  std::string what;  // "sample" or "music_volume"
+  std::string what;  // "sample", "music_volume" or "song"
   Sample* sample;
   int volume;
 };
