@@ -1,21 +1,21 @@
 #include "decode_picture.h"
 
-#include <turbojpeg.h>
+#include <algorithm>
 
-#include "support/fixtures.h"
+#include "platform/jpeg_decode.h"
 
+// Through the show's own decoder, turned back to top row first for reading.
 DecodedPicture decode_picture(const std::string& path) {
   DecodedPicture picture;
-  std::vector<unsigned char> bytes = read_bytes(path);
-  if (bytes.empty()) return picture;
-  tjhandle handle = tjInitDecompress();
-  int subsampling = 0, colourspace = 0;
-  if (tjDecompressHeader3(handle, bytes.data(), bytes.size(), &picture.width, &picture.height,
-                          &subsampling, &colourspace) == 0) {
-    picture.rgb.resize(std::size_t(picture.width) * picture.height * 3);
-    picture.ok = tjDecompress2(handle, bytes.data(), bytes.size(), picture.rgb.data(),
-                               picture.width, 0, picture.height, TJPF_RGB, 0) == 0;
+  JpegPicture decoded;
+  if (!decode_jpeg_file(path.c_str(), decoded)) return picture;
+  picture.width = decoded.width;
+  picture.height = decoded.height;
+  const std::size_t row = static_cast<std::size_t>(decoded.width) * 3;
+  picture.rgb.resize(decoded.rgb.size());
+  for (int y = 0; y < decoded.height; ++y) {
+    std::copy_n(&decoded.rgb[(decoded.height - 1 - y) * row], row, &picture.rgb[y * row]);
   }
-  tjDestroy(handle);
+  picture.ok = true;
   return picture;
 }

@@ -1,4 +1,4 @@
-// Decodes a picture file the way the show's texture loader will: to 8-bit RGB.
+// Decodes a picture file with the show's own loader, top row first for reading.
 #pragma once
 
 #include <cstdint>
