@@ -79,6 +79,23 @@ TEST_F(CaptureRuns, SameSeedGivesIdenticalTracesPicturesAndSoundQuietly) {
   }
 }
 
+// Frames before --from, and between kept ones, are drawn into a one-pixel box to save time.
+TEST_F(CaptureRuns, SkippedFramesLeaveTheKeptPictureAsAFullRunDrawsIt) {
+  ASSERT_EQ(capture({"--from", "300", "--frames", "1", "--png", out.file("skipped"), "--trace",
+                     out.file("skipped.jsonl")})
+                .exit_status,
+            0);
+  ASSERT_EQ(
+      capture({"--frames", "301", "--png", out.file("full"), "--trace", out.file("full.jsonl")})
+          .exit_status,
+      0);
+  const auto picture = read_bytes(out.file("skipped/frame-000300.png"));
+  ASSERT_FALSE(picture.empty());
+  EXPECT_EQ(picture, read_bytes(out.file("full/frame-000300.png")));
+  EXPECT_EQ(read_lines(out.file("skipped.jsonl")).at(0),
+            read_lines(out.file("full.jsonl")).at(300));
+}
+
 TEST_F(CaptureRuns, DifferentSeedsGiveDifferentComets) {
   std::string comets[2];
   for (int seed = 1; seed <= 2; ++seed) {
