@@ -210,7 +210,7 @@ TEST_F(CaptureRuns, MissingMediaIsAnErrorWithTheReason) {
   EXPECT_NE(no_music.err.find("music.dat"), std::string::npos) << no_music.err;
 }
 
-TEST_F(CaptureRuns, BenchPrintsFiguresPerStageAndWritesNothing) {
+TEST_F(CaptureRuns, BenchTimesTheWrittenFramesPerStageAndWritesNothing) {
   ProcessOptions options;
   options.working_dir = out.path();
   const ProcessResult r = run_capture_tool(
@@ -223,6 +223,12 @@ TEST_F(CaptureRuns, BenchPrintsFiguresPerStageAndWritesNothing) {
   EXPECT_NE(r.out.find("frames per second"), std::string::npos);
   EXPECT_NE(r.out.find("start-up: "), std::string::npos);
   EXPECT_TRUE(folder_entries(out.path()).empty());
+
+  const ProcessResult sampled =
+      capture({"--bench", "--from", "4990", "--frames", "20", "--every", "5"});
+  ASSERT_EQ(sampled.exit_status, 0) << sampled.err;
+  EXPECT_NE(sampled.out.find("\n0            2 "), std::string::npos) << sampled.out;
+  EXPECT_NE(sampled.out.find("\nall          4 "), std::string::npos) << sampled.out;
 }
 
 TEST_F(CaptureRuns, VideoWithoutFfmpegSaysSoAndWritesNothing) {

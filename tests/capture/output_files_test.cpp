@@ -8,6 +8,7 @@
 #include "comets/comet.h"
 #include "contact_sheet.h"
 #include "gtest/gtest.h"
+#include "png_queue.h"
 #include "png_writer.h"
 #include "soundtrack.h"
 #include "support/fixtures.h"
@@ -52,6 +53,29 @@ TEST(PngFiles, FramesAreNumberedWithSixDigitsAndAnUnwritableFileIsAnError) {
   std::string error;
   EXPECT_FALSE(write_png("/no/such/folder/a.png", gradient(2, 2), error));
   EXPECT_NE(error.find("/no/such/folder/a.png"), std::string::npos);
+}
+
+TEST(PngFiles, QueueWritesEveryPictureAndReportsTheFirstFailure) {
+  TempDir dir;
+  {
+    PngQueue queue;
+    for (int n = 0; n < 12; ++n) {
+      ASSERT_TRUE(queue.add(numbered_png_path(dir.path(), n), gradient(30 + n, 20)));
+    }
+    std::string error;
+    ASSERT_TRUE(queue.finish(error)) << error;
+    for (int n = 0; n < 12; ++n) {
+      RgbImage back;
+      ASSERT_TRUE(read_png(numbered_png_path(dir.path(), n), back)) << n;
+      EXPECT_EQ(back.pixels, gradient(30 + n, 20).pixels) << n;
+    }
+  }
+  PngQueue failing;
+  failing.add(dir.file("missing/a.png"), gradient(4, 4));
+  std::string error;
+  EXPECT_FALSE(failing.finish(error));
+  EXPECT_NE(error.find("missing/a.png"), std::string::npos) << error;
+  EXPECT_FALSE(failing.add(dir.file("b.png"), gradient(4, 4)));
 }
 
 TEST(WavFiles, HeaderCountsEveryFrameWrittenAndSamplesFollowInOrder) {

@@ -17,8 +17,9 @@ Spread spread_of(std::vector<double> values);
 class BenchRecorder {
  public:
   void add(int stage, double frame_ms, double draw_ms);
-  // `startup_ms`: from before the window to the end of the first frame; `seconds`: all frames.
-  void print(std::FILE* out, double startup_ms, double seconds) const;
+  // Per stage and for all frames; the frame rate is that of the timed frames back to back.
+  // `startup_ms`: from before the window to the end of the first frame.
+  void print(std::FILE* out, double startup_ms) const;
 
  private:
   struct StageTimes {

@@ -146,8 +146,8 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --audio FILE.wav       the soundtrack of the written frames, 44100 Hz 16-bit stereo
   --trace FILE           one JSON line per written frame: stage, random state, effects, comets
   --contact-sheet FILE   one PNG with a frame of every stage 0..9 (runs the whole show)
-  --bench                time the frames (median and 95th percentile per stage) and the
-                         start-up; writes nothing
+  --bench                time the written frames (median and 95th percentile per stage)
+                         and the start-up; writes nothing
   --help                 this text
 
 Bad options end with a one-line message and exit status 2.

@@ -9,8 +9,9 @@
 
 namespace {
 
-// Frames are many and alike; fast compression keeps the capture ahead of real time.
-constexpr int compression_level = 2;
+// Frames are many: the fastest compression with one cheap filter (instead of trying all five on
+// every row) writes them in about half the time for a tenth more bytes.
+constexpr int compression_level = 1;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -34,6 +35,7 @@ bool write_png(const std::string& path, const RgbImage& image, std::string& erro
   }
   png_init_io(png, file.get());
   png_set_compression_level(png, compression_level);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
