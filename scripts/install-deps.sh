@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   libsdl2-dev libsdl2-mixer-dev libopenmpt-dev libturbojpeg0-dev libglu1-mesa-dev libgl-dev
-  libfltk1.3-dev libgtest-dev libcairo2-dev libfontconfig-dev
+  libfltk1.3-dev libgtest-dev libcairo2-dev libfontconfig-dev libpng-dev
   libgl1-mesa-dri xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick espeak-ng
 )
 

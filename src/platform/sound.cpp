@@ -1,5 +1,7 @@
 #include "platform/sound.h"
 
+#include "platform/sound_internal.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -15,35 +17,16 @@
 #include <sstream>
 #include <vector>
 
-constexpr int mix_rate = 44100;
-constexpr int mix_channels = 32;
 constexpr int buffer_frames = 1024;  // about 23 ms
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
 
-struct Song {
-  std::unique_ptr<openmpt::module> module;
-  std::atomic<bool> playing{false};
-  std::atomic<int> volume{full_volume};  // set by the main thread
-  int applied_volume = full_volume;      // the audio thread's own copy, ramped towards `volume`
-};
-
-struct Sample {
-  Mix_Chunk* chunk;
-};
-
 namespace {
+
+using namespace sound_detail;
 
 bool audio_open = false;
 std::vector<std::unique_ptr<Sample>> samples;
-
-// Music and cues share one 16-bit mix: each gets half of full scale so that the music and two
-// cues together rarely clip.
-constexpr int headroom = 2;
-
-int clamp_volume(int volume) {
-  return std::clamp(volume, 0, full_volume);
-}
 
 // Runs on the audio thread. Touches only the song's module and its atomics; the main thread
 // never uses the module while the hook is installed.
@@ -51,27 +34,9 @@ void render_music(void* user_data, Uint8* stream, int length) {
   auto* song = static_cast<Song*>(user_data);
   auto* out = reinterpret_cast<std::int16_t*>(stream);
   const std::size_t frames = static_cast<std::size_t>(length) / (2 * sizeof(std::int16_t));
-  std::size_t rendered = 0;
-  if (song->playing.load()) {
-    try {
-      rendered = song->module->read_interleaved_stereo(mix_rate, frames, out);
-    } catch (...) {
-      rendered = 0;  // a module that cannot be rendered falls silent
-    }
-  }
-  std::fill(out + 2 * rendered, out + 2 * frames, std::int16_t{0});
-
-  // Ramp across the buffer so that each volume step is a slope, not a click.
-  const int from = song->applied_volume;
+  render_song(*song, out, frames);
   const int to = song->volume.load();
-  const auto n = static_cast<std::int64_t>(frames);
-  for (std::int64_t i = 0; i < n; ++i) {
-    const std::int64_t v = from + (to - from) * i / n;
-    for (int c = 0; c < 2; ++c) {
-      std::int16_t& s = out[2 * i + c];
-      s = static_cast<std::int16_t>(s * v / (full_volume * headroom));
-    }
-  }
+  apply_music_volume(out, frames, song->applied_volume, to);
   song->applied_volume = to;
 }
 
@@ -87,6 +52,19 @@ bool read_file(const char* file_name, std::vector<char>& data) {
 
 }  // namespace
 
+std::size_t sound_detail::render_song(Song& song, std::int16_t* out, std::size_t frames) {
+  std::size_t rendered = 0;
+  if (song.playing.load()) {
+    try {
+      rendered = song.module->read_interleaved_stereo(sound_rate, frames, out);
+    } catch (...) {
+      rendered = 0;  // a module that cannot be rendered falls silent
+    }
+  }
+  std::fill(out + 2 * rendered, out + 2 * frames, std::int16_t{0});
+  return rendered;
+}
+
 bool start_sound(bool audible) {
   if (audio_open) return true;
   if (!audible) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
@@ -95,7 +73,7 @@ bool start_sound(bool audible) {
     return false;
   }
   // No allowed changes: SDL converts for the device, so the hook always sees 16-bit stereo.
-  if (Mix_OpenAudioDevice(mix_rate, AUDIO_S16SYS, 2, buffer_frames, nullptr, 0) != 0) {
+  if (Mix_OpenAudioDevice(sound_rate, AUDIO_S16SYS, 2, buffer_frames, nullptr, 0) != 0) {
     std::fprintf(stderr, "swirlbeam: audio: %s\n", Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
@@ -130,16 +108,18 @@ Sample* load_sample(const char* file_name) {
 
 void play_song(Song* song) {
   if (!audio_open || song == nullptr) return;
+  if (recording()) return record_song(song);
   song->playing = true;
   Mix_HookMusic(render_music, song);
 }
 
 void play_sample(Sample* sample, int volume) {
   if (!audio_open || sample == nullptr) return;
+  if (recording()) return record_sample(sample, volume);
   const int channel = Mix_GroupAvailable(-1);
   if (channel < 0) return;  // all channels busy: this cue is not heard
   // The channel is idle, so its volume can be set before the sample starts on it.
-  Mix_Volume(channel, clamp_volume(volume) * MIX_MAX_VOLUME / (full_volume * headroom));
+  Mix_Volume(channel, channel_volume(volume));
   Mix_PlayChannel(channel, sample->chunk, 0);
 }
 
@@ -152,6 +132,7 @@ void set_music_volume(Song* song, int volume) {
 }
 
 void close_sound(Song*& song) {
+  stop_sound_recording();  // it may hold samples freed below
   if (audio_open) {
     Mix_HookMusic(nullptr, nullptr);  // waits for a running hook: the module is ours again
     Mix_HaltChannel(-1);

@@ -1,10 +1,13 @@
 // The show's sound: one music module and a few samples mixed over it.
 #pragma once
 
+#include <cstdint>
+
 struct Song;
 struct Sample;
 
-constexpr int full_volume = 256;  // channel and music volumes run 0..256
+constexpr int full_volume = 256;   // channel and music volumes run 0..256
+constexpr int sound_rate = 44100;  // stereo frames a second, 16-bit
 
 // Opens the audio device; `audible` false plays everything into a silent output instead.
 // False when no device could be opened (the reason goes to stderr).
@@ -25,3 +28,14 @@ void set_music_volume(Song* song, int volume);
 // Stops all sound, frees the song (and clears the handle) and every sample, closes the device.
 // Safe in any state, and again after it ran.
 void close_sound(Song*& song);
+
+// Off-line recording of the soundtrack, for capturing the show at any speed. While it runs,
+// play_song and play_sample start the music and the samples in the recording, at the position it
+// has reached, instead of on the audio output, and render_sound_recording mixes on from there as
+// the live output would: the music at its master volume, ramped, with the samples on top. Start
+// it after start_sound and before play_song, so that the music begins at position 0.
+void start_sound_recording();
+// The next `frames` stereo frames of the recording, into `out` (2 x `frames` values).
+void render_sound_recording(std::int16_t* out, int frames);
+// Ends the recording; sound goes to the audio output again.
+void stop_sound_recording();

@@ -1,0 +1,50 @@
+#include "capture_runs.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "support/fixtures.h"
+
+ProcessResult run_capture_tool(const std::vector<std::string>& args, ProcessOptions options) {
+  std::vector<std::string> argv = {SWIRLBEAM_CAPTURE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER"}) {
+    options.env.emplace(name, std::nullopt);  // unless the caller set it
+  }
+  if (options.timeout_seconds == ProcessOptions{}.timeout_seconds) options.timeout_seconds = 180;
+  return run_process(argv, options);
+}
+
+std::vector<std::string> read_lines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string json_value(const std::string& line, const std::string& name) {
+  const std::string key = "\"" + name + "\":";
+  const auto at = line.find(key);
+  if (at == std::string::npos) return {};
+  const auto start = at + key.size();
+  const auto end = line.find_first_of(",}", start);
+  return line.substr(start, end - start);
+}
+
+Wav read_wav(const std::string& path) {
+  Wav wav;
+  const auto b = read_bytes(path);
+  if (b.size() < 44 || std::memcmp(b.data(), "RIFF", 4) != 0) return wav;
+  wav.channels = b[22];
+  wav.rate = b[24] | b[25] << 8 | b[26] << 16 | static_cast<std::uint32_t>(b[27]) << 24;
+  wav.samples.resize((b.size() - 44) / 2);
+  std::memcpy(wav.samples.data(), b.data() + 44, wav.samples.size() * 2);
+  return wav;
+}
+
+double rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to) {
+  double sum = 0;
+  for (std::size_t i = from; i < to; ++i) sum += double(samples[i]) * samples[i];
+  return to > from ? std::sqrt(sum / double(to - from)) : 0.0;
+}

@@ -1,0 +1,26 @@
+// Running swirlbeam-capture headless and reading what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+
+// No display and no video or audio driver chosen: the tool must manage on its own. `options`
+// may add a working folder, variables and a time limit.
+ProcessResult run_capture_tool(const std::vector<std::string>& args,
+                               ProcessOptions options = ProcessOptions{});
+
+std::vector<std::string> read_lines(const std::string& path);
+// The raw text of a top-level or nested field's value in a trace line: "stage" gives "3".
+std::string json_value(const std::string& line, const std::string& name);
+
+struct Wav {
+  std::uint32_t rate = 0;
+  int channels = 0;
+  std::vector<std::int16_t> samples;  // interleaved
+};
+// A 16-bit PCM WAV as the tool writes it; empty samples when the file is not one.
+Wav read_wav(const std::string& path);
+double rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to);

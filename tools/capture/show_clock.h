@@ -1,0 +1,18 @@
+// The show on a virtual clock: frame n reads exactly n x 10 ms, so every run of the show goes
+// through the same frames, however long each one takes to draw.
+#pragma once
+
+constexpr int frame_ms_whole = 10;
+constexpr int frames_per_second = 1000 / frame_ms_whole;
+constexpr int samples_per_frame = 44100 / frames_per_second;  // sound frames in one show frame
+
+// The clock's reading in frame `frame`, in milliseconds after the show's start.
+float virtual_now(int frame);
+// The first frame that reads the start of `stage` (1..9) or later.
+int first_frame_of_stage(int stage);
+// Frames in the whole show: up to and with the one frame of the last stage.
+int show_frame_count();
+
+// One frame's stage step (with its cue) and effect update at the virtual clock. True in the
+// show's last frame.
+bool step_show(int frame);

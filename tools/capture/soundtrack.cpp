@@ -1,0 +1,100 @@
+#include "soundtrack.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/sound.h"
+#include "show_clock.h"
+
+namespace {
+
+void put_u32(unsigned char* at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+void put_u16(unsigned char* at, std::uint16_t v) {
+  at[0] = static_cast<unsigned char>(v);
+  at[1] = static_cast<unsigned char>(v >> 8);
+}
+
+constexpr int wav_header_bytes = 44;
+constexpr int bytes_per_frame = 4;  // two 16-bit channels
+
+void make_header(unsigned char (&h)[wav_header_bytes], int rate, std::uint64_t frames) {
+  const auto data_bytes = static_cast<std::uint32_t>(frames * bytes_per_frame);
+  std::memcpy(h, "RIFF", 4);
+  put_u32(h + 4, 36 + data_bytes);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  put_u32(h + 16, 16);  // PCM format block
+  put_u16(h + 20, 1);   // PCM
+  put_u16(h + 22, 2);   // channels
+  put_u32(h + 24, static_cast<std::uint32_t>(rate));
+  put_u32(h + 28, static_cast<std::uint32_t>(rate * bytes_per_frame));
+  put_u16(h + 32, bytes_per_frame);
+  put_u16(h + 34, 16);
+  std::memcpy(h + 36, "data", 4);
+  put_u32(h + 40, data_bytes);
+}
+
+bool little_endian() {
+  const std::uint16_t one = 1;
+  unsigned char first = 0;
+  std::memcpy(&first, &one, 1);
+  return first == 1;
+}
+
+}  // namespace
+
+WavWriter::~WavWriter() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool WavWriter::open(const std::string& path, int rate, std::string& error) {
+  path_ = path;
+  frames_ = 0;
+  file_ = std::fopen(path.c_str(), "wb");
+  unsigned char header[wav_header_bytes];
+  make_header(header, rate, 0);
+  if (file_ == nullptr || std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  rate_ = rate;
+  return true;
+}
+
+bool WavWriter::write(const std::int16_t* stereo, int frames) {
+  if (frames <= 0) return true;
+  const auto values = static_cast<std::size_t>(frames) * 2;
+  bool ok = true;
+  if (little_endian()) {
+    ok = std::fwrite(stereo, sizeof(std::int16_t), values, file_) == values;
+  } else {
+    for (std::size_t i = 0; i < values && ok; ++i) {
+      unsigned char bytes[2];
+      put_u16(bytes, static_cast<std::uint16_t>(stereo[i]));
+      ok = std::fwrite(bytes, 1, 2, file_) == 2;
+    }
+  }
+  frames_ += static_cast<std::uint64_t>(frames);
+  return ok;
+}
+
+bool WavWriter::close(std::string& error) {
+  if (file_ == nullptr) return true;
+  unsigned char header[wav_header_bytes];
+  make_header(header, rate_, frames_);
+  bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
+            std::fwrite(header, 1, sizeof header, file_) == sizeof header;
+  ok = ok && std::ferror(file_) == 0;
+  ok = std::fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  if (!ok) error = path_ + ": " + std::strerror(errno);
+  return ok;
+}
+
+bool SoundtrackWriter::add_frame(bool keep) {
+  std::int16_t block[2 * samples_per_frame];
+  render_sound_recording(block, samples_per_frame);
+  return !keep || wav_.write(block, samples_per_frame);
+}
