@@ -1,7 +1,6 @@
 #include "capture_run.h"
 
 #include <GL/gl.h>
-#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "bench.h"
 #include "contact_sheet.h"
 #include "frame_pixels.h"
+#include "platform/heap.h"
 #include "png_queue.h"
 #include "png_writer.h"
 #include "progress.h"
@@ -113,14 +113,6 @@ struct Outputs {
   }
 };
 
-// Mesa allocates and frees its scene memory at every flush, and each comet sprite flushes: with
-// glibc trimming the heap, those pages are handed back and faulted in again many times a frame.
-// Captures keep them; --bench leaves the heap alone to time the show as it plays.
-void keep_heap_pages() {
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  mallopt(M_TOP_PAD, 64 << 20);
-}
-
 // Frames whose pictures nobody looks at are still drawn, for the random numbers the drawing
 // takes, but into a one-pixel scissor box: the rasteriser then skips nearly all their work. Every
 // frame starts by clearing the whole picture, so the pictures that are kept come out the same.
@@ -143,7 +135,7 @@ void print_bench_header(const CaptureOptions& o, int last_frame) {
 
 int run_capture(const CaptureOptions& o) {
   std::signal(SIGPIPE, SIG_IGN);  // a dead ffmpeg shows as a failed write
-  if (!o.bench) keep_heap_pages();
+  keep_freed_memory();            // as the show does, so that --bench times it as it plays
   if (!o.video_file.empty() && !program_on_path("ffmpeg")) {
     complain("--video needs ffmpeg, which is not on PATH (Debian: apt-get install ffmpeg)");
     return 1;
