@@ -30,7 +30,7 @@ bool load_samples() {
 }  // namespace
 
 int main() {
-  install_quit_signals();  // Ctrl+C and SIGTERM end the show as closing its window does
+  install_quit_signals();  // Ctrl+C, SIGTERM and SIGHUP end the show as closing its window does
 
   // Settings
   if (!read_settings_file(settings_file_name, settings)) {

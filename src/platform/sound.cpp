@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,10 @@ constexpr int mix_channels = 32;
 constexpr int buffer_frames = 1024;  // about 23 ms
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
+// No block SDL allocates for the show comes near this (a cue of a minute takes a few MB while
+// it is converted), but a few bytes of sample header can ask for gigabytes: a WAV at 1 Hz,
+// converted to 44100 Hz. Refusing the block makes the load fail instead.
+constexpr std::size_t max_sdl_block = std::size_t{64} << 20;
 
 struct Song {
   std::unique_ptr<openmpt::module> module;
@@ -75,6 +80,24 @@ void render_music(void* user_data, Uint8* stream, int length) {
   song->applied_volume = to;
 }
 
+void* capped_malloc(std::size_t size) {
+  return size > max_sdl_block ? nullptr : std::malloc(size);
+}
+
+void* capped_calloc(std::size_t count, std::size_t size) {
+  if (size != 0 && count > max_sdl_block / size) return nullptr;
+  return std::calloc(count, size);
+}
+
+void* capped_realloc(void* block, std::size_t size) {
+  return size > max_sdl_block ? nullptr : std::realloc(block, size);
+}
+
+// The same allocator underneath, so blocks SDL took before keep working with these.
+void cap_sdl_allocations() {
+  SDL_SetMemoryFunctions(capped_malloc, capped_calloc, capped_realloc, std::free);
+}
+
 bool read_file(const char* file_name, std::vector<char>& data) {
   std::ifstream file(file_name, std::ios::binary | std::ios::ate);
   if (!file) return false;
@@ -89,6 +112,7 @@ bool read_file(const char* file_name, std::vector<char>& data) {
 
 bool start_sound(bool audible) {
   if (audio_open) return true;
+  cap_sdl_allocations();
   if (!audible) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
@@ -122,7 +146,11 @@ Song* load_song(const char* file_name) {
 
 Sample* load_sample(const char* file_name) {
   if (!audio_open) return nullptr;
-  Mix_Chunk* chunk = Mix_LoadWAV(file_name);
+  // Our own file handle: SDL_mixer forgets to close it when it does not know the format.
+  SDL_RWops* file = SDL_RWFromFile(file_name, "rb");
+  if (file == nullptr) return nullptr;
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
+  SDL_RWclose(file);
   if (chunk == nullptr) return nullptr;
   samples.push_back(std::make_unique<Sample>(Sample{chunk}));
   return samples.back().get();
