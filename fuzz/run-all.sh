@@ -13,5 +13,5 @@ for target in settings jpeg sound; do
     echo "fuzz/run-all.sh: $target found a fault; the input is in build-fuzz/findings/$target" >&2
     exit 1
   fi
-  grep -E '^#[0-9]+ +(INITED|DONE)|^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' "$log"
+  grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' "$log"
 done

@@ -10,7 +10,7 @@ namespace {
 
 // Loaded songs and samples live until the device is closed, so keep them and close every so
 // often rather than reopening the device for each input.
-constexpr std::size_t batch = 64;
+constexpr std::size_t batch = 16;  // each sample may hold up to 64 MB
 std::vector<Song*> songs;
 std::size_t loaded = 0;
 

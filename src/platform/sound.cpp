@@ -98,6 +98,20 @@ void cap_sdl_allocations() {
   SDL_SetMemoryFunctions(capped_malloc, capped_calloc, capped_realloc, std::free);
 }
 
+// WAV, AIFF and VOC, which SDL_mixer reads as samples, at most a few times their file size.
+// Anything else it would render through its music players into memory: a small module that
+// loops forever grows without end, a MIDI file loads a whole sound font.
+bool has_sample_signature(SDL_RWops* file) {
+  char magic[4] = {};
+  const bool read = SDL_RWread(file, magic, 1, 4) == 4;
+  SDL_RWseek(file, 0, RW_SEEK_SET);
+  if (!read) return false;
+  for (const char* known : {"RIFF", "WAVE", "FORM", "Crea"}) {
+    if (std::memcmp(magic, known, 4) == 0) return true;
+  }
+  return false;
+}
+
 bool read_file(const char* file_name, std::vector<char>& data) {
   std::ifstream file(file_name, std::ios::binary | std::ios::ate);
   if (!file) return false;
@@ -149,6 +163,10 @@ Sample* load_sample(const char* file_name) {
   // Our own file handle: SDL_mixer forgets to close it when it does not know the format.
   SDL_RWops* file = SDL_RWFromFile(file_name, "rb");
   if (file == nullptr) return nullptr;
+  if (!has_sample_signature(file)) {
+    SDL_RWclose(file);
+    return nullptr;
+  }
   Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
   SDL_RWclose(file);
   if (chunk == nullptr) return nullptr;

@@ -11,7 +11,7 @@ constexpr int full_volume = 256;  // channel and music volumes run 0..256
 bool start_sound(bool audible);
 // Null when the file is missing or not a module.
 Song* load_song(const char* file_name);
-// Null when the file is missing or not a sample.
+// Null when the file is missing or not a sample (WAV, AIFF or VOC).
 Sample* load_sample(const char* file_name);
 
 void play_song(Song* song);

@@ -57,6 +57,15 @@ TEST_F(SampleLimits, TinyFileAskingForGigabytesIsRefused) {
   EXPECT_EQ(load(wav_at(1, 60000)), nullptr);
 }
 
+// SDL_mixer would render a module through its music player into memory; one that loops forever
+// (this one, found by the fuzzer, jumps back) grew past 24 GB before the system killed it.
+TEST_F(SampleLimits, ModuleOrMidiUnderASampleNameIsRefusedAtOnce) {
+  EXPECT_EQ(load(test_module()), nullptr);
+  EXPECT_EQ(load(read_bytes(SWIRLBEAM_SOURCE_DIR "/fuzz/corpus/sound/endless-module.mod")),
+            nullptr);
+  EXPECT_EQ(load({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96}), nullptr);
+}
+
 TEST_F(SampleLimits, RealCuesStillLoad) {
   EXPECT_NE(load(wav_at(8000, 8000 * 10)), nullptr);  // ten seconds of telephone sound
   EXPECT_NE(load(test_wav(8000, 30.0, 22050)), nullptr);
