@@ -7,6 +7,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libopenmpt-dev libturbojpeg0-dev libglu1-mesa-dev libgl-dev
   libfltk1.3-dev libgtest-dev libcairo2-dev libfontconfig-dev libpng-dev
   libgl1-mesa-dri xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick espeak-ng
+  clang libclang-rt-14-dev valgrind
 )
 
 missing=()

@@ -19,3 +19,6 @@ run_suite() {
 
 run_suite build
 ASAN_OPTIONS=detect_leaks=0 run_suite build-asan -DSWIRLBEAM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+# Fuzz targets (libFuzzer, clang), a minute each.
+bash scripts/fuzz-ci.sh

@@ -31,7 +31,7 @@ bool load_samples() {
 }  // namespace
 
 int main() {
-  install_quit_signals();  // Ctrl+C and SIGTERM end the show as closing its window does
+  install_quit_signals();  // Ctrl+C, SIGTERM and SIGHUP end the show as closing its window does
   keep_freed_memory();     // software OpenGL draws the comets several times faster
 
   // Settings

@@ -18,6 +18,7 @@ void install_quit_signals() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // the terminal it was started from went away
 }
 
 bool quit_signalled() {

@@ -1,4 +1,4 @@
-// SIGINT and SIGTERM end the show the way closing its window does.
+// SIGINT, SIGTERM and SIGHUP end the show the way closing its window does.
 #pragma once
 
 void install_quit_signals();

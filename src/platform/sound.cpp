@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,10 @@
 constexpr int buffer_frames = 1024;  // about 23 ms
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
+// No block SDL allocates for the show comes near this (a cue of a minute takes a few MB while
+// it is converted), but a few bytes of sample header can ask for gigabytes: a WAV at 1 Hz,
+// converted to 44100 Hz. Refusing the block makes the load fail instead.
+constexpr std::size_t max_sdl_block = std::size_t{64} << 20;
 
 namespace {
 
@@ -38,6 +43,38 @@ void render_music(void* user_data, Uint8* stream, int length) {
   const int to = song->volume.load();
   apply_music_volume(out, frames, song->applied_volume, to);
   song->applied_volume = to;
+}
+
+void* capped_malloc(std::size_t size) {
+  return size > max_sdl_block ? nullptr : std::malloc(size);
+}
+
+void* capped_calloc(std::size_t count, std::size_t size) {
+  if (size != 0 && count > max_sdl_block / size) return nullptr;
+  return std::calloc(count, size);
+}
+
+void* capped_realloc(void* block, std::size_t size) {
+  return size > max_sdl_block ? nullptr : std::realloc(block, size);
+}
+
+// The same allocator underneath, so blocks SDL took before keep working with these.
+void cap_sdl_allocations() {
+  SDL_SetMemoryFunctions(capped_malloc, capped_calloc, capped_realloc, std::free);
+}
+
+// WAV, AIFF and VOC, which SDL_mixer reads as samples, at most a few times their file size.
+// Anything else it would render through its music players into memory: a small module that
+// loops forever grows without end, a MIDI file loads a whole sound font.
+bool has_sample_signature(SDL_RWops* file) {
+  char magic[4] = {};
+  const bool read = SDL_RWread(file, magic, 1, 4) == 4;
+  SDL_RWseek(file, 0, RW_SEEK_SET);
+  if (!read) return false;
+  for (const char* known : {"RIFF", "WAVE", "FORM", "Crea"}) {
+    if (std::memcmp(magic, known, 4) == 0) return true;
+  }
+  return false;
 }
 
 bool read_file(const char* file_name, std::vector<char>& data) {
@@ -67,6 +104,7 @@ std::size_t sound_detail::render_song(Song& song, std::int16_t* out, std::size_t
 
 bool start_sound(bool audible) {
   if (audio_open) return true;
+  cap_sdl_allocations();
   if (!audible) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
@@ -100,7 +138,15 @@ Song* load_song(const char* file_name) {
 
 Sample* load_sample(const char* file_name) {
   if (!audio_open) return nullptr;
-  Mix_Chunk* chunk = Mix_LoadWAV(file_name);
+  // Our own file handle: SDL_mixer forgets to close it when it does not know the format.
+  SDL_RWops* file = SDL_RWFromFile(file_name, "rb");
+  if (file == nullptr) return nullptr;
+  if (!has_sample_signature(file)) {
+    SDL_RWclose(file);
+    return nullptr;
+  }
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
+  SDL_RWclose(file);
   if (chunk == nullptr) return nullptr;
   samples.push_back(std::make_unique<Sample>(Sample{chunk}));
   return samples.back().get();

@@ -14,7 +14,7 @@ constexpr int sound_rate = 44100;  // stereo frames a second, 16-bit
 bool start_sound(bool audible);
 // Null when the file is missing or not a module.
 Song* load_song(const char* file_name);
-// Null when the file is missing or not a sample.
+// Null when the file is missing or not a sample (WAV, AIFF or VOC).
 Sample* load_sample(const char* file_name);
 
 void play_song(Song* song);

@@ -29,10 +29,24 @@ void window_error(const char* text) {
   show_message(text, error_caption, MessageIcon::exclamation);
 }
 
+// A driver that draws nowhere is fine when asked for (tools, tests), but as SDL's own fallback
+// it would play the whole show unseen.
+bool draws_nowhere_unasked() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (driver == nullptr || (asked != nullptr && *asked != '\0')) return false;
+  return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
+
 bool start_video() {
   if (video_started) return true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     SDL_Log("video: %s", SDL_GetError());
+    return false;
+  }
+  if (draws_nowhere_unasked()) {
+    SDL_Log("video: no display to show the window on");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
   video_started = true;

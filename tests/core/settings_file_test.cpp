@@ -157,6 +157,17 @@ TEST(SettingsFile, ReadOnlyFolderGivesAFailureAndNoFile) {
   EXPECT_TRUE(folder_entries(dir.path()).empty());
 }
 
+TEST(SettingsFile, WritableFileInAFolderThatTakesNoNewFilesIsWrittenInPlace) {
+  TempDir dir;
+  const std::string path = dir.file("config.dat");
+  write_bytes(path, Bytes(40, 0xEE));  // longer than the settings: cut back to 15
+  ::chmod(path.c_str(), 0666);
+  ::chmod(dir.path().c_str(), 0555);
+  EXPECT_TRUE(write_as_user([&] { return write_settings_file(path.c_str(), sample_settings()); }));
+  EXPECT_EQ(read_bytes(path), sample_bytes);
+  EXPECT_EQ(folder_entries(dir.path()), std::vector<std::string>{"config.dat"});
+}
+
 TEST(SettingsFile, ReplacingTheFileLeavesNoTemporaryFileAndKeepsItsMode) {
   TempDir dir;
   const std::string path = dir.file("config.dat");

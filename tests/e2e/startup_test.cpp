@@ -16,12 +16,7 @@ constexpr unsigned nobody = 65534;
 
 // No display (so message boxes fail fast and only stderr carries the text), no sound card.
 ProcessOptions headless(const TempDir& dir) {
-  ProcessOptions options;
-  options.working_dir = dir.path();
-  options.env["DISPLAY"] = std::nullopt;
-  options.env["WAYLAND_DISPLAY"] = std::nullopt;
-  options.env["SDL_VIDEODRIVER"] = "offscreen";
-  options.env["SDL_AUDIODRIVER"] = "dummy";
+  ProcessOptions options = headless_options(dir.path());
   options.timeout_seconds = 30;
   return options;
 }

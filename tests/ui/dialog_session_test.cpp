@@ -65,7 +65,10 @@ class ShowRun {
     ProcessOptions options;
     options.working_dir = folder_.path();
     options.env["SDL_AUDIODRIVER"] = "dummy";
-    if (!with_display) options.env["DISPLAY"] = std::nullopt;
+    if (!with_display) {
+      options.env["DISPLAY"] = std::nullopt;
+      options.env["SDL_VIDEODRIVER"] = "offscreen";  // the show itself may then play unseen
+    }
     pid_ = start_process({SWIRLBEAM_BINARY}, options, folder_.file("out.txt"),
                          folder_.file("err.txt"));
   }
