@@ -3,19 +3,8 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <string>
 
 namespace {
-
-void write_to_stderr(const char* text, const char* caption) {
-  std::string line = std::string("swirlbeam: ") + caption + ": " + text;
-  while (!line.empty() && line.back() == '\n') line.pop_back();
-  for (char& c : line) {
-    if (c == '\n') c = ' ';
-  }
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
-}
 
 Uint32 box_flags(MessageIcon icon) {
   switch (icon) {
@@ -33,12 +22,12 @@ Uint32 box_flags(MessageIcon icon) {
 }  // namespace
 
 void show_message(const char* text, const char* caption, MessageIcon icon) {
-  write_to_stderr(text, caption);
+  print_message_line(text, caption);
   SDL_ShowSimpleMessageBox(box_flags(icon), caption, text, nullptr);
 }
 
 bool ask_yes_no(const char* text, const char* caption) {
-  write_to_stderr(text, caption);
+  print_message_line(text, caption);
   constexpr int yes = 1, no = 0;
   const SDL_MessageBoxButtonData buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, no, "No"},

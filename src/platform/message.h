@@ -5,5 +5,7 @@
 enum class MessageIcon { exclamation, stop, question, information };
 
 void show_message(const char* text, const char* caption, MessageIcon icon);
+// The line on stderr that every message gets: "swirlbeam: CAPTION: TEXT" on one line.
+void print_message_line(const char* text, const char* caption);
 // A Yes/No question; true for Yes. No display counts as No.
 bool ask_yes_no(const char* text, const char* caption);
