@@ -55,23 +55,6 @@ TEST_F(Environment, FolderThatTakesNoNewFilesStillSavesIntoAWritableConfiguratio
   EXPECT_FALSE(has(run.result.err, "Unable to save the configuration")) << run.result.err;
 }
 
-TEST_F(Environment, ReadOnlyConfigurationKeepsItsBytesAndEndsWithTheSaveMessage) {
-  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
-  ::chmod(dir.path().c_str(), 0777);
-  for (const char* name :
-       {"texture.jpg", "smoke.jpg", "logo.jpg", "logo2.jpg", "web.jpg", "thanks.jpg", "music.dat",
-        "strike.wav", "swirlbeam.wav", "thanks.wav"}) {
-    ::chmod(dir.file(name).c_str(), 0644);
-  }
-  ::chmod(dir.file("config.dat").c_str(), 0444);
-  const auto before = read_bytes(dir.file("config.dat"));
-  ProcessOptions options = headless(dir);
-  options.run_as_uid = nobody;
-  const ShowRun run = run_for(dir, options, show_seconds);
-  expect_ended(run, 0, "Error: Unable to save the configuration !");
-  EXPECT_EQ(read_bytes(dir.file("config.dat")), before);
-}
-
 TEST_F(Environment, NoAudioDeviceWithMusicOnIsFatal) {
   write_fixture_media(dir.path(), true);
   ProcessOptions options = headless(dir);
