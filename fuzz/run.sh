@@ -23,7 +23,11 @@ esac
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
   CC=clang CXX=clang++ cmake -S fuzz -B build-fuzz >/dev/null
 fi
-cmake --build build-fuzz -j2 --target "${target}_fuzz" >/dev/null
+if ! cmake --build build-fuzz -j2 --target "${target}_fuzz" >build-fuzz/$target.build.log 2>&1; then
+  cat build-fuzz/$target.build.log >&2
+  echo "fuzz/run.sh: the $target target does not build" >&2
+  exit 3
+fi
 
 corpus=build-fuzz/corpus/$target
 findings=build-fuzz/findings/$target
