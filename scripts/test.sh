@@ -12,8 +12,10 @@ run_suite() {
   cmake -S . -B "$dir" -DSWIRLBEAM_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   # One X server for the whole suite; tests that need no display remove DISPLAY themselves.
-  # Tests that type into windows can lose a key when the machine is starved; they get retries.
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  # -noreset: by default the server resets whenever its last client leaves, and drops every
+  # connection made meanwhile (a window, a dialog or an xdotool key then goes missing).
+  # Retries stay for a machine so starved that a test's own timeouts run out.
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 --repeat until-pass:3
 }
 

@@ -50,10 +50,11 @@ class ShowWindow : public ::testing::Test {
     return r;
   }
 
-  bool stderr_has(const std::string& text) {
+  std::string stderr_text() {
     const auto err = read_bytes(dir.file("err.txt"));
-    return std::string(err.begin(), err.end()).find(text) != std::string::npos;
+    return std::string(err.begin(), err.end());
   }
+  bool stderr_has(const std::string& text) { return stderr_text().find(text) != std::string::npos; }
 
   TempDir dir;
   int pid = -1;
@@ -66,7 +67,7 @@ TEST_F(ShowWindow, EscapeEndsTheShowAtOnce) {
   configure(false, 320, 240);
   start();
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u);
+  ASSERT_NE(window, 0u) << stderr_text();
   type_keys(window, {"Escape"});
   const ProcessResult r = finish();
   EXPECT_FALSE(r.timed_out);
@@ -77,7 +78,7 @@ TEST_F(ShowWindow, ClosingTheWindowEndsTheShowWithCodeZero) {
   configure(false, 400, 300);
   start();
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u);
+  ASSERT_NE(window, 0u) << stderr_text();
   const WindowGeometry g = window_geometry(window);
   EXPECT_EQ(g.width, 400);
   EXPECT_EQ(g.height, 300);
@@ -91,12 +92,12 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
   const WindowGeometry screen = root_geometry();
   configure(true, 640, 480);  // Xvfb offers only its own screen size
   start();
-  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds));
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds)) << stderr_text();
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
-  ASSERT_NE(question, 0u);
-  xdotool({"key", "--window", std::to_string(question), "Return"});  // Yes is the default
+  ASSERT_NE(question, 0u) << stderr_text();
+  press_key_in(question, "Return");  // Yes is the default
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u);
+  ASSERT_NE(window, 0u) << stderr_text();
   const WindowGeometry g = window_geometry(window);
   EXPECT_EQ(g.width, 640);
   EXPECT_EQ(g.height, 480);
@@ -115,14 +116,14 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
 TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {
   configure(true, 640, 480);
   start();
-  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds));
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds)) << stderr_text();
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
-  ASSERT_NE(question, 0u);
-  xdotool({"key", "--window", std::to_string(question), "Escape"});  // No
+  ASSERT_NE(question, 0u) << stderr_text();
+  press_key_in(question, "Escape");  // No
   // Then "Program will now close." waits for its OK, in a box that may reuse the same window.
   for (int i = 0; i < 100 && !stderr_has("Program will now close."); ++i) ::usleep(50000);
   const XWindow notice = find_top_level_titled("Swirlbeam", appear_seconds);
-  if (notice != 0) xdotool({"key", "--window", std::to_string(notice), "Return"});
+  if (notice != 0) press_key_in(notice, "Return");
   const ProcessResult r = finish();
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_status, 0);
@@ -135,7 +136,7 @@ TEST_F(ShowWindow, OfferedFullScreenCoversTheScreenAndGivesItBack) {
   configure(true, screen.width, screen.height);
   start();
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u);
+  ASSERT_NE(window, 0u) << stderr_text();
   const WindowGeometry g = window_geometry(window);
   EXPECT_EQ(g.width, screen.width);
   EXPECT_EQ(g.height, screen.height);

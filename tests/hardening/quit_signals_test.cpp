@@ -44,14 +44,18 @@ class QuitSignal : public ::testing::TestWithParam<int> {
     ::kill(pid, GetParam());
     ProcessResult r = wait_process(pid, 20);
     ended = true;
-    const auto err = read_bytes(dir.file(".err"));
-    r.err.assign(err.begin(), err.end());
+    r.err = stderr_text();
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.signal, 0) << r.err;
     EXPECT_EQ(r.exit_status, 0) << r.err;
     EXPECT_FALSE(has(r.err, "Error")) << r.err;
     EXPECT_FALSE(sanitizer_report(r.err)) << r.err;
     return r;
+  }
+
+  std::string stderr_text() {
+    const auto err = read_bytes(dir.file(".err"));
+    return std::string(err.begin(), err.end());
   }
 
   TempDir dir;
@@ -73,7 +77,7 @@ TEST_P(QuitSignal, InTheSettingsDialogLeavesTheFileAsItWas) {
   options.working_dir = dir.path();
   options.env["SDL_AUDIODRIVER"] = "dummy";
   start(options);
-  ASSERT_NE(find_window_named("^Swirlbeam - Configuration$", 20), 0u);
+  ASSERT_NE(find_window_named("^Swirlbeam - Configuration$", 20), 0u) << stderr_text();
   signal_and_finish();
   EXPECT_EQ(read_bytes(dir.file("config.dat")), config_before);
 }

@@ -85,7 +85,9 @@ XWindow find_top_level_titled(const std::string& title, double timeout_seconds) 
     std::istringstream lines(run_tool("xwininfo", {"-root", "-children"}));
     for (std::string line; std::getline(lines, line);) {
       if (line.find(quoted) == std::string::npos) continue;
-      return std::strtoul(line.c_str(), nullptr, 16);
+      // A box that is named but not yet mapped has not asked for keys yet: they would be lost.
+      const XWindow window = std::strtoul(line.c_str(), nullptr, 16);
+      if (window_geometry(window).viewable) return window;
     }
     return 0;
   });
@@ -140,11 +142,16 @@ bool send_close_request(XWindow window) {
   return sent != 0;
 }
 
+void press_key_in(XWindow window, const std::string& key) {
+  xdotool({"key", "--window", std::to_string(window), key});
+  xdotool({"keyup", key});
+}
+
 bool press_start_in_settings_dialog(double timeout_seconds) {
   const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", timeout_seconds);
   if (dialog == 0) return false;
   xdotool({"windowfocus", "--sync", std::to_string(dialog)});
-  xdotool({"key", "--window", std::to_string(dialog), "Return"});
+  press_key_in(dialog, "Return");
   return true;
 }
 

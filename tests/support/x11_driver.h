@@ -23,8 +23,8 @@ std::string xdotool(const std::vector<std::string>& args);
 XWindow find_window_of_process(int pid, double timeout_seconds);
 // A visible window whose name matches this regular expression (as xdotool takes it).
 XWindow find_window_named(const std::string& pattern, double timeout_seconds);
-// A top-level window with exactly this title, found the way xdotool cannot find SDL's message
-// boxes.
+// A mapped top-level window with exactly this title, found the way xdotool cannot find SDL's
+// message boxes.
 XWindow find_top_level_titled(const std::string& title, double timeout_seconds);
 
 // The X window that this process's current OpenGL context draws into; 0 when there is none.
@@ -37,6 +37,11 @@ WindowGeometry root_geometry();
 void type_keys(XWindow window, const std::vector<std::string>& keys);
 void key_down(XWindow window, const std::string& key);
 void key_up(XWindow window, const std::string& key);
+
+// Presses and releases a key in a window that may close on the press. xdotool presses through
+// XTEST when the window has the focus but sends the release to the window itself, gone by then,
+// and the X server would hold the key down for every later test.
+void press_key_in(XWindow window, const std::string& key);
 
 // WM_DELETE_WINDOW, as a window manager sends when the user clicks the close box.
 bool send_close_request(XWindow window);

@@ -9,7 +9,7 @@ folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 
 "$build/tests/make_fixture_media" "$folder"
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c '
   cd "$1"
   SDL_AUDIODRIVER=dummy "$2" >/dev/null 2>&1 &
   pid=$!
