@@ -45,15 +45,11 @@ class ShowWindow : public ::testing::Test {
   ProcessResult finish(double seconds = 10) {
     ProcessResult r = wait_process(pid, seconds);
     finished = true;
-    const auto err = read_bytes(dir.file("err.txt"));
-    r.err.assign(err.begin(), err.end());
+    r.err = stderr_text();
     return r;
   }
 
-  std::string stderr_text() {
-    const auto err = read_bytes(dir.file("err.txt"));
-    return std::string(err.begin(), err.end());
-  }
+  std::string stderr_text() { return read_text(dir.file("err.txt")); }
   bool stderr_has(const std::string& text) { return stderr_text().find(text) != std::string::npos; }
 
   TempDir dir;

@@ -53,10 +53,7 @@ class QuitSignal : public ::testing::TestWithParam<int> {
     return r;
   }
 
-  std::string stderr_text() {
-    const auto err = read_bytes(dir.file(".err"));
-    return std::string(err.begin(), err.end());
-  }
+  std::string stderr_text() { return read_text(dir.file(".err")); }
 
   TempDir dir;
   std::vector<unsigned char> config_before;

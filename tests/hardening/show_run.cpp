@@ -37,8 +37,7 @@ ShowRun run_for(const TempDir& dir, const ProcessOptions& options, double second
   run.still_playing = !ended_within(pid, seconds);
   if (run.still_playing) ::kill(pid, SIGTERM);
   run.result = wait_process(pid, 30);
-  const auto bytes = read_bytes(err);
-  run.result.err.assign(bytes.begin(), bytes.end());
+  run.result.err = read_text(err);
   return run;
 }
 

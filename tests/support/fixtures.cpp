@@ -21,6 +21,11 @@ std::vector<unsigned char> read_bytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+std::string read_text(const std::string& path) {
+  const std::vector<unsigned char> bytes = read_bytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+
 void write_settings(const std::string& path, const Settings& s) {
   const SettingsBytes b = encode_settings(s);
   write_bytes(path, {b.begin(), b.end()});

@@ -9,6 +9,8 @@
 
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> read_bytes(const std::string& path);
+// The whole file as text (a program's captured output); empty when it cannot be read.
+std::string read_text(const std::string& path);
 
 void write_settings(const std::string& path, const Settings& s);
 
