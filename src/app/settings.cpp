@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 Settings settings;
@@ -47,14 +48,26 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
-// A folder that takes no new files but holds a writable config.dat: the file is written where it
-// is, all 15 bytes in one write, as it always could be.
+// For a folder that takes no new files but holds a writable config.dat, and for a file with other
+// names: written where it is, all 15 bytes in one write, as it always could be.
 bool overwrite_in_place(const char* path, const SettingsBytes& bytes) {
   const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool written = write_all(fd, bytes.data(), bytes.size()) &&
                        ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
   return ::close(fd) == 0 && written;
+}
+
+// Settings kept behind a symbolic link (a dotfile manager's) are written to the link's target, so
+// the link stays. A dangling link gives an empty name: there is no file to write.
+std::string file_behind(const char* path) {
+  struct stat link {};
+  if (::lstat(path, &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+  char* target = ::realpath(path, nullptr);
+  if (target == nullptr) return {};
+  std::string resolved = target;
+  std::free(target);
+  return resolved;
 }
 
 }  // namespace
@@ -89,8 +102,11 @@ bool read_settings_file(const char* path, Settings& s) {
   return true;
 }
 
-bool write_settings_file(const char* path, const Settings& s) {
+bool write_settings_file(const char* link_or_file, const Settings& s) {
   const SettingsBytes bytes = encode_settings(s);
+  const std::string file = file_behind(link_or_file);
+  if (file.empty()) return false;
+  const char* path = file.c_str();
   // An existing file we may not write stays as it is, even though we could replace it by rename.
   mode_t mode = new_file_mode();
   bool exists = false;
@@ -101,6 +117,8 @@ bool write_settings_file(const char* path, const Settings& s) {
     ::close(probe);
     mode = old.st_mode & 07777;
     exists = true;
+    // A rename would split the file from its other names, which would keep the old settings.
+    if (old.st_nlink > 1) return overwrite_in_place(path, bytes);
   }
 
   const std::string folder = folder_of(path);

@@ -27,6 +27,7 @@ void decode_settings(const unsigned char* bytes, std::size_t size, Settings& s);
 
 // False when the file cannot be opened; a short file still counts as read.
 bool read_settings_file(const char* path, Settings& s);
-// Replaces the file as a whole or not at all: a failed write leaves the old bytes in place.
-// False when the file cannot be written.
+// Replaces the file as a whole or not at all: a failed write leaves the old bytes in place. A
+// symbolic link keeps pointing at the file it names; a file with other names is written in place.
+// False when the file cannot be written, or is a dangling link.
 bool write_settings_file(const char* path, const Settings& s);

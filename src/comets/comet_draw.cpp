@@ -8,8 +8,8 @@ namespace {
 
 constexpr float head_half_size = 4.0f;
 constexpr float trail_half_size = 1.0f;
-constexpr double head_spin_degrees = 359.0;
-constexpr double trail_alpha_step = 1.0 / 74.0;  // point 74 of a fully opaque comet is clear
+constexpr float head_spin_factor = 359.0f / rng_max;  // a float, like every random range
+constexpr double trail_alpha_step = 1.0 / 74.0;       // point 74 of a fully opaque comet is clear
 constexpr float jitter_factor = 0.8f / rng_max;  // a float constant, as the show has always used
 constexpr double jitter_offset = 0.4;
 
@@ -42,7 +42,7 @@ float jitter_scale(int roll) {
 void Comet::draw() {
   glPushMatrix();
   face_viewer_at(position);
-  glRotatef(static_cast<float>(rng_next() * head_spin_degrees / rng_max), 0, 0, 1);
+  glRotatef(static_cast<float>(rng_next() * double(head_spin_factor)), 0, 0, 1);
   // Doubled, so the head glows brighter than its trail; GL clamps each component to 1.
   glColor4f(static_cast<float>(color[0] * 2.0), static_cast<float>(color[1] * 2.0),
             static_cast<float>(color[2] * 2.0), alpha);

@@ -20,6 +20,6 @@ constexpr std::int64_t max_jpeg_pixels = std::int64_t{64} * 1024 * 1024;
 constexpr std::int64_t max_jpeg_file_bytes = std::int64_t{64} * 1024 * 1024;
 
 // False, with `out` emptied, for a file that is missing, unreadable, over the limits, truncated,
-// corrupt or in a colour space with no faithful RGB form (CMYK).
+// corrupt, or CMYK without Adobe's marker (whose inks may be stored either way round).
 bool decode_jpeg_file(const char* file_name, JpegPicture& out);
 bool decode_jpeg_memory(const unsigned char* data, std::size_t size, JpegPicture& out);

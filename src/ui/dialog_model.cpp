@@ -1,11 +1,22 @@
 #include "ui/dialog_model.h"
 
+#include <cctype>
+
 const Resolution resolutions[resolution_count] = {
     {"320x240", 320, 240}, {"400x300", 400, 300},   {"640x480", 640, 480},
     {"800x600", 800, 600}, {"1024x768", 1024, 768},
 };
 
 const int depth_bits[depth_count] = {16, 24, 32};
+
+int next_entry_starting_with(const char* const* entries, int count, int current, char typed) {
+  const auto folded = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+  for (int step = 1; step <= count; ++step) {
+    const int i = ((current < 0 ? -1 : current) + step) % count;
+    if (entries[i] != nullptr && folded(entries[i][0]) == folded(typed)) return i;
+  }
+  return current;
+}
 
 DialogState fill_dialog(const Settings& s) {
   DialogState state;

@@ -25,6 +25,11 @@ struct DialogState {
   bool depth[depth_count] = {};  // one flag per radio button; none checked is possible
 };
 
+// A character typed into the focused list picks the next entry after `current` that begins with
+// it, ignoring case and coming round from the top, so typing it again cycles through all such
+// entries. No entry beginning with it leaves `current` as it is.
+int next_entry_starting_with(const char* const* entries, int count, int current, char typed);
+
 DialogState fill_dialog(const Settings& s);
 // Start!: each field takes the controls' value; no selection or no depth keeps the old value.
 void read_back_dialog(const DialogState& state, Settings& s);

@@ -4,6 +4,9 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <vector>
+
+#include "ui/dialog_model.h"
 
 namespace {
 
@@ -15,24 +18,40 @@ bool plain_key() {
   return (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META)) == 0;
 }
 
+// A printable character typed without Ctrl, Alt or Meta; Space still opens the list.
+bool typed_character() {
+  if (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META) || Fl::event_length() == 0) return false;
+  const auto first = static_cast<unsigned char>(Fl::event_text()[0]);
+  return first > ' ' && first != 0x7F;
+}
+
 }  // namespace
 
+void ResolutionChoice::pick(int entry) {
+  if (entry == value()) return;
+  value(entry);
+  set_changed();
+  do_callback();
+}
+
 int ResolutionChoice::handle(int event) {
+  if (event != FL_KEYBOARD || Fl::focus() != this) return Fl_Choice::handle(event);
+  const int count = size() - 1;  // size() counts the menu's end marker
   const int key = Fl::event_key();
-  if (event != FL_KEYBOARD || Fl::focus() != this || (key != FL_Up && key != FL_Down) ||
-      !plain_key()) {
-    return Fl_Choice::handle(event);
+  if ((key == FL_Up || key == FL_Down) && plain_key()) {
+    if (count > 0) {
+      const int step = key == FL_Down ? 1 : -1;
+      pick(value() < 0 ? 0 : std::clamp(value() + step, 0, count - 1));
+    }
+    return 1;
   }
-  const int last = size() - 2;  // size() counts the menu's end marker
-  if (last < 0) return 1;
-  const int step = key == FL_Down ? 1 : -1;
-  const int next = value() < 0 ? 0 : std::clamp(value() + step, 0, last);
-  if (next != value()) {
-    value(next);
-    set_changed();
-    do_callback();
+  if (typed_character()) {
+    std::vector<const char*> entries;
+    for (int i = 0; i < count; ++i) entries.push_back(text(i));
+    pick(next_entry_starting_with(entries.data(), count, value(), Fl::event_text()[0]));
+    return 1;  // taken even when no entry begins with it, as a drop-down list does
   }
-  return 1;
+  return Fl_Choice::handle(event);
 }
 
 DialogButton::DialogButton(int x, int y, int w, int h, const char* label, bool is_default)

@@ -6,11 +6,15 @@
 #include <FL/Fl_Choice.H>
 
 // A drop-down list that Up and Down step through; with nothing selected either key takes the
-// first entry.
+// first entry. While it has the focus it takes typed characters for itself, picking entries by
+// their first character, so the dialog's underlined letters need Alt there.
 class ResolutionChoice : public Fl_Choice {
  public:
   using Fl_Choice::Fl_Choice;
   int handle(int event) override;
+
+ private:
+  void pick(int entry);
 };
 
 // A push button that Enter presses while it has the focus. The default button also takes Enter

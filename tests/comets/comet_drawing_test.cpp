@@ -1,4 +1,5 @@
 #include <GL/gl.h>
+#include <dlfcn.h>
 
 #include <cmath>
 #include <cstdint>
@@ -10,6 +11,15 @@
 #include "comets/recorded_sequence.h"
 #include "gtest/gtest.h"
 #include "support/gl_context.h"
+
+// Every turn about z handed to OpenGL in this program, passed on unchanged.
+static std::vector<float> z_turns;
+extern "C" void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+  using Rotate = void (*)(GLfloat, GLfloat, GLfloat, GLfloat);
+  static const auto real = reinterpret_cast<Rotate>(dlsym(RTLD_NEXT, "glRotatef"));
+  if (x == 0 && y == 0 && z == 1) z_turns.push_back(angle);
+  real(angle, x, y, z);
+}
 
 namespace {
 
@@ -183,7 +193,7 @@ TEST_F(CometDrawing, HeadShowsDoubledColourAtItsProjectedPositionTrailThePlainCo
 
 TEST_F(CometDrawing, HeadTurnsByTheFirstNumberDrawnEachFrame) {
   // A square of half-size 4 reaches 5 units along x only when turned near 45 degrees.
-  auto spin = [](int roll) { return roll * 359.0 / 32767; };
+  auto spin = [](int roll) { return roll * double(359.0f / 32767); };
   const std::uint32_t diamond = first_seed_where(
       [&](RecordedSequence sequence) { return std::abs(spin(sequence.next()) - 45) < 3; });
   const std::uint32_t upright = first_seed_where(
@@ -195,6 +205,25 @@ TEST_F(CometDrawing, HeadTurnsByTheFirstNumberDrawnEachFrame) {
   EXPECT_GT(at(render_frame(), project(5, 0)).r, 200);
   rng_seed(upright);
   EXPECT_EQ(at(render_frame(), project(5, 0)).r, 0);
+}
+
+TEST_F(CometDrawing, HeadSpinHoldsItsFactorAsAFloat) {
+  // A draw for which a float factor and a double one give angles one float step apart.
+  auto with_factor = [](int roll, double factor) { return static_cast<float>(roll * factor); };
+  const std::uint32_t seed = first_seed_where([&](RecordedSequence sequence) {
+    const int roll = sequence.next();
+    return with_factor(roll, double(359.0f / 32767)) != with_factor(roll, 359.0 / 32767);
+  });
+  const int roll = RecordedSequence{seed}.next();
+  add_comet(off_screen, white, 1.0f, false);
+  rng_seed(seed);
+  z_turns.clear();
+
+  render_frame();
+
+  ASSERT_EQ(z_turns.size(), 1u);
+  EXPECT_EQ(z_turns[0], with_factor(roll, double(359.0f / 32767)));
+  EXPECT_NE(z_turns[0], with_factor(roll, 359.0 / 32767));
 }
 
 TEST_F(CometDrawing, TrailOpacityFallsLinearlyToClearAtTheOldestPoint) {

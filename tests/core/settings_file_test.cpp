@@ -180,3 +180,31 @@ TEST(SettingsFile, ReplacingTheFileLeavesNoTemporaryFileAndKeepsItsMode) {
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
+
+TEST(SettingsFile, SymbolicLinkKeepsPointingAtItsTargetWhichGetsTheBytes) {
+  TempDir dir;
+  ::mkdir(dir.file("kept").c_str(), 0755);
+  const std::string path = dir.file("config.dat");
+  write_bytes(dir.file("kept/settings"), Bytes(15, 7));
+  ASSERT_EQ(::symlink("kept/settings", path.c_str()), 0);
+  ASSERT_TRUE(write_settings_file(path.c_str(), sample_settings()));
+  EXPECT_EQ(read_bytes(dir.file("kept/settings")), sample_bytes);
+  EXPECT_EQ(std::filesystem::read_symlink(path), "kept/settings");
+  EXPECT_EQ(folder_entries(dir.file("kept")), std::vector<std::string>{"settings"});
+
+  // Dangling: nothing to write, and nothing created in its place.
+  ::unlink(dir.file("kept/settings").c_str());
+  EXPECT_FALSE(write_settings_file(path.c_str(), sample_settings()));
+  EXPECT_TRUE(folder_entries(dir.file("kept")).empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+}
+
+TEST(SettingsFile, FileWithAnotherNameIsWrittenInPlaceSoBothNamesSeeIt) {
+  TempDir dir;
+  const std::string path = dir.file("config.dat");
+  write_bytes(path, Bytes(15, 7));
+  ASSERT_EQ(::link(path.c_str(), dir.file("other").c_str()), 0);
+  ASSERT_TRUE(write_settings_file(path.c_str(), sample_settings()));
+  EXPECT_EQ(read_bytes(path), sample_bytes);
+  EXPECT_EQ(read_bytes(dir.file("other")), sample_bytes);
+}

@@ -1,6 +1,9 @@
 // config.dat as people leave it: missing, cut short, too long, or holding values the dialog never
 // writes. The program either refuses with a message or plays, and the file afterwards holds the
 // old bytes or exactly the 15 new ones.
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,16 @@ TEST_F(BadSettings, MissingFileSaysSoAndCreatesNothing) {
   EXPECT_TRUE(has(run.result.err, "Error: Unable to load the configuration !")) << run.result.err;
   EXPECT_TRUE(read_bytes(dir.file("config.dat")).empty());
   EXPECT_FALSE(sanitizer_report(run.result.err)) << run.result.err;
+}
+
+TEST_F(BadSettings, DanglingLinkCountsAsTheMissingFileAndCreatesNothing) {
+  ::unlink(dir.file("config.dat").c_str());
+  ASSERT_EQ(::symlink("saved.dat", dir.file("config.dat").c_str()), 0);
+  const ShowRun run = run_for(dir, show_seconds);
+  EXPECT_EQ(run.result.exit_status, 0);
+  EXPECT_TRUE(has(run.result.err, "Error: Unable to load the configuration !")) << run.result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("saved.dat")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("config.dat")));
 }
 
 TEST_F(BadSettings, EmptyFilePlaysWithTheDefaultsAndIsWrittenInFull) {

@@ -116,8 +116,35 @@ TEST(JpegDecode, GreyscalePictureComesOutAsEqualRgbGreys) {
   EXPECT_TRUE(near(at_from_top(picture, 30, 30), {29, 29, 29}, 6));
 }
 
-TEST(JpegDecode, CmykPictureIsRefused) {
-  EXPECT_TRUE(refused(encode_jpeg(marked_picture(32, 32), JpegEncoding::cmyk)));
+TEST(JpegDecode, CmykPictureComesBackInItsRgbColours) {
+  // Quadrants that need black ink and all three colour inks in different amounts.
+  const Colour quadrants[4] = {{200, 100, 50}, {30, 60, 90}, {255, 255, 255}, {0, 0, 0}};
+  TestPicture painted{32, 32, std::vector<std::uint8_t>(32 * 32 * 3)};
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const Colour c = quadrants[(y / 16) * 2 + x / 16];
+      painted.set(x, y, c.r, c.g, c.b);
+    }
+  }
+  const std::vector<unsigned char> cmyk = encode_jpeg(painted, JpegEncoding::cmyk);
+
+  JpegPicture picture;
+  ASSERT_TRUE(decodes(cmyk, picture));
+  ASSERT_EQ(picture.rgb.size(), 32u * 32 * 3);
+  for (int q = 0; q < 4; ++q) {
+    EXPECT_TRUE(near(at_from_top(picture, 8 + 16 * (q % 2), 8 + 16 * (q / 2)), quadrants[q], 4))
+        << "quadrant " << q;
+  }
+
+  // Without Adobe's marker nothing tells which way round the inks are stored.
+  std::vector<unsigned char> unmarked = cmyk;
+  std::size_t at = 2;
+  auto segment = [&] { return 2 + std::size_t(unmarked[at + 2] << 8 | unmarked[at + 3]); };
+  while (at + 4 < unmarked.size() && unmarked[at + 1] != 0xEE) at += segment();
+  ASSERT_LT(at + 4, unmarked.size()) << "no APP14 segment";
+  unmarked.erase(unmarked.begin() + at, unmarked.begin() + at + segment());
+  ASSERT_LT(unmarked.size(), cmyk.size());
+  EXPECT_TRUE(refused(unmarked));
 }
 
 TEST(JpegDecode, TruncatedPictureIsRefusedWhereverItIsCut) {

@@ -2,6 +2,7 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -31,14 +32,18 @@ TestPicture marked_picture(int width, int height) {
 
 namespace {
 
-// Plain complements with no black: enough for a file whose colours are never shown.
+// Inverted inks as Adobe's writers store them, black taking the common part: black keeps the
+// brightest channel, and each colour ink what is left of its own channel beside it.
 std::vector<unsigned char> to_cmyk(const TestPicture& picture) {
   std::vector<unsigned char> cmyk;
   cmyk.reserve(picture.rgb.size() / 3 * 4);
   for (std::size_t i = 0; i < picture.rgb.size(); i += 3) {
-    for (int c = 0; c < 3; ++c)
-      cmyk.push_back(static_cast<unsigned char>(255 - picture.rgb[i + c]));
-    cmyk.push_back(0);
+    const int black = std::max({picture.rgb[i], picture.rgb[i + 1], picture.rgb[i + 2]});
+    for (int c = 0; c < 3; ++c) {
+      const int ink = black == 0 ? 255 : (picture.rgb[i + c] * 255 + black / 2) / black;
+      cmyk.push_back(static_cast<unsigned char>(ink));
+    }
+    cmyk.push_back(static_cast<unsigned char>(black));
   }
   return cmyk;
 }

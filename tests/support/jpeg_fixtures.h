@@ -17,6 +17,7 @@ struct TestPicture {
 // picture is upright (red on top) and unsheared (the green/blue edge stays vertical).
 TestPicture marked_picture(int width, int height);
 
+// `cmyk` holds inverted inks under Adobe's marker, as Adobe's writers store them.
 enum class JpegEncoding { baseline, progressive, greyscale, cmyk };
 
 // Quality 95; `subsampling` is TurboJPEG's TJSAMP value, ignored for greyscale and CMYK.

@@ -162,6 +162,24 @@ TEST(DialogCancel, ExitAndCloseLeaveTheSettingsUntouchedWhateverWasChanged) {
   }
 }
 
+TEST(DialogTyping, ACharacterPicksTheNextEntryBeginningWithItAndComesRound) {
+  const char* sizes[resolution_count];
+  for (int i = 0; i < resolution_count; ++i) sizes[i] = resolutions[i].text;
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, 1, '6'), 2);
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, 1, '1'), 4);
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, 4, '3'), 0);
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, 0, '3'), 0);  // the only one
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, -1, '8'), 3);
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, 2, 's'), 2);  // none: unchanged
+  EXPECT_EQ(next_entry_starting_with(sizes, resolution_count, -1, 's'), -1);
+
+  const char* words[] = {"apple", "Berry", "avocado", "apricot"};
+  EXPECT_EQ(next_entry_starting_with(words, 4, 0, 'a'), 2);
+  EXPECT_EQ(next_entry_starting_with(words, 4, 2, 'A'), 3);
+  EXPECT_EQ(next_entry_starting_with(words, 4, 3, 'a'), 0);
+  EXPECT_EQ(next_entry_starting_with(words, 4, 3, 'b'), 1);
+}
+
 TEST(DialogLayout, TemplateSizeComesOutAt303x229Pixels) {
   const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units);
   EXPECT_EQ(size.width, 303);

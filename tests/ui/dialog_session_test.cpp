@@ -183,11 +183,20 @@ TEST(DialogSessionStart, DownAltMAndAlt2AreStoredOnReturn) {
   EXPECT_EQ(start_show_with({"Down", "alt+m", "alt+2", "Return"}), bytes_of(expected));
 }
 
-TEST(DialogSessionStart, LettersWorkWithoutAltAndUpStopsAtTheFirstResolution) {
+TEST(DialogSessionStart, TheFocusedListTakesTypedCharactersSoLettersThereNeedAlt) {
+  // "s" neither starts nor "x" exits, and "2" picks no depth: no entry begins with them.
+  Settings expected = file_settings();
+  expected.width = 640;
+  expected.height = 480;
+  expected.dither = 1;
+  EXPECT_EQ(start_show_with({"6", "s", "x", "2", "alt+d", "Return"}), bytes_of(expected));
+}
+
+TEST(DialogSessionStart, LettersWorkWithoutAltAwayFromTheListAndUpStopsAtTheFirstResolution) {
   Settings expected = file_settings();
   expected.dither = 1;
   expected.color_bits = 16;
-  EXPECT_EQ(start_show_with({"d", "1", "Up", "Return"}), bytes_of(expected));
+  EXPECT_EQ(start_show_with({"Up", "Tab", "d", "1", "s"}), bytes_of(expected));
 }
 
 TEST(DialogSessionStart, TabSkipsTheRadioButtonsOnItsWayToDither) {
