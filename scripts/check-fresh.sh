@@ -35,6 +35,8 @@ make_root() {
   mount -t proc proc "$root/proc"
   mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
+  # A dropped connection to the mirror should not fail the check.
+  echo 'Acquire::Retries "3";' >"$root/etc/apt/apt.conf.d/80retries"
 }
 
 in_root() {
