@@ -5,17 +5,17 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_Round_Button.H>
-#include <FL/x.H>
 
 #include <cstdio>
 #include <optional>
 
-#include "comet_swirl.xpm"
 #include "app/settings.h"
+#include "comet_swirl.xpm"
 #include "platform/quit_signal.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_widgets.h"
+#include "ui/fltk_display.h"
 
 bool dialog_cancelled = false;
 
@@ -142,20 +142,17 @@ DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
 }  // namespace
 
 void run_settings_dialog() {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
+  if (!open_fltk_display()) {
     std::fprintf(stderr,
                  "swirlbeam: no display for the settings dialog, starting with %s as it is\n",
                  settings_file_name);
     return;
   }
-  fl_open_display(display);
 
   const DialogState initial = fill_dialog(settings);
   DialogState final_state = initial;
   const DialogEnd end = run_dialog(initial, final_state);
   // Take the dialog off the screen now: the show's window comes from another connection.
-  Fl::flush();
-  XSync(fl_display, False);
+  sync_fltk_display();
   dialog_cancelled = end_dialog(end, final_state, settings);
 }

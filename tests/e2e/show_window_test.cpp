@@ -116,10 +116,11 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
   ASSERT_NE(question, 0u) << stderr_text();
   press_key_in(question, "Escape");  // No
-  // Then "Program will now close." waits for its OK, in a box that may reuse the same window.
+  // Then "Program will now close." waits for its OK, in a box of its own.
   for (int i = 0; i < 100 && !stderr_has("Program will now close."); ++i) ::usleep(50000);
   const XWindow notice = find_top_level_titled("Swirlbeam", appear_seconds);
-  if (notice != 0) press_key_in(notice, "Return");
+  ASSERT_NE(notice, 0u) << stderr_text();
+  press_key_in(notice, "Return");
   const ProcessResult r = finish();
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_status, 0);
@@ -142,4 +143,22 @@ TEST_F(ShowWindow, OfferedFullScreenCoversTheScreenAndGivesItBack) {
   EXPECT_EQ(r.err.find("fullscreen mode is not"), std::string::npos) << r.err;
   EXPECT_EQ(root_geometry().width, screen.width);
   EXPECT_EQ(root_geometry().height, screen.height);
+}
+
+// The error box comes after shutdown: the show's window is gone and the box still shows.
+TEST_F(ShowWindow, BadPictureShowsItsErrorBoxAfterTheWindowIsGone) {
+  configure(false, 320, 240);
+  write_bytes(dir.file("texture.jpg"), {'n', 'o', 't'});
+  start();
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds)) << stderr_text();
+  const XWindow box = find_top_level_titled("Error", appear_seconds);
+  ASSERT_NE(box, 0u) << stderr_text();
+  EXPECT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Swirlbeam$"}), "");  // no show window
+  press_key_in(box, "Return");                                                   // OK
+  const ProcessResult r = finish();
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.exit_status, 255);
+  EXPECT_NE(r.err.find("Error: load_jpeg(): Unable to load a texture from a JPEG file!"),
+            std::string::npos)
+      << r.err;
 }

@@ -1,6 +1,6 @@
 // Ctrl+C (SIGINT), SIGTERM and a closed terminal (SIGHUP) in each phase: the settings dialog, the
-// loading of the pictures, the show. Each ends the program in order with code 0, quietly, and
-// config.dat holds the old bytes or the new 15.
+// full-screen question, the loading of the pictures, the show. Each ends the program in order
+// with code 0, quietly, and config.dat holds the old bytes or the new 15.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,9 +40,9 @@ class QuitSignal : public ::testing::TestWithParam<int> {
   }
 
   // Sends the signal and checks the quiet, orderly end.
-  ProcessResult signal_and_finish() {
+  ProcessResult signal_and_finish(double seconds = 20) {
     ::kill(pid, GetParam());
-    ProcessResult r = wait_process(pid, 20);
+    ProcessResult r = wait_process(pid, seconds);
     ended = true;
     r.err = stderr_text();
     EXPECT_FALSE(r.timed_out);
@@ -77,6 +77,26 @@ TEST_P(QuitSignal, InTheSettingsDialogLeavesTheFileAsItWas) {
   ASSERT_NE(find_window_named("^Swirlbeam - Configuration$", 20), 0u) << stderr_text();
   signal_and_finish();
   EXPECT_EQ(read_bytes(dir.file("config.dat")), config_before);
+}
+
+// The box closes as its close box would: No, and then no "Program will now close." box to wait on.
+TEST_P(QuitSignal, InTheFullScreenQuestionClosesItAsNo) {
+  if (!display_available()) GTEST_SKIP() << "needs an X display";
+  Settings s;
+  s.fullscreen = 1;  // at 400x300: Xvfb offers only its own screen size
+  write_settings(dir.file("config.dat"), s);
+  config_before = read_bytes(dir.file("config.dat"));
+  ProcessOptions options;
+  options.working_dir = dir.path();
+  options.env["SDL_AUDIODRIVER"] = "dummy";
+  start(options);
+  ASSERT_TRUE(press_start_in_settings_dialog(20)) << stderr_text();
+  const XWindow question = find_top_level_titled("Swirlbeam", 20);
+  ASSERT_NE(question, 0u) << stderr_text();
+  const ProcessResult r = signal_and_finish(5);
+  EXPECT_TRUE(has(r.err, "swirlbeam: answered No")) << r.err;
+  EXPECT_FALSE(window_geometry(question).viewable);  // nothing left behind, no box either
+  EXPECT_EQ(read_bytes(dir.file("config.dat")), config_before);  // saved before the question
 }
 
 TEST_P(QuitSignal, WhileThePicturesLoadEndsBeforeTheShow) {

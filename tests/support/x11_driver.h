@@ -23,8 +23,7 @@ std::string xdotool(const std::vector<std::string>& args);
 XWindow find_window_of_process(int pid, double timeout_seconds);
 // A visible window whose name matches this regular expression (as xdotool takes it).
 XWindow find_window_named(const std::string& pattern, double timeout_seconds);
-// A mapped top-level window with exactly this title, found the way xdotool cannot find SDL's
-// message boxes.
+// A mapped top-level window with exactly this title, such as a message box.
 XWindow find_top_level_titled(const std::string& title, double timeout_seconds);
 
 // The X window that this process's current OpenGL context draws into; 0 when there is none.

@@ -1,0 +1,127 @@
+#include "ui/message_box.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "platform/quit_signal.h"
+#include "ui/fltk_display.h"
+
+namespace {
+
+constexpr int font_size = 12;  // as in the settings dialog
+constexpr int margin = 12;
+constexpr int icon_side = 40;
+constexpr int icon_font_size = 28;
+constexpr int text_gap = 12;  // between the icon and the text
+constexpr int button_width = 75;
+constexpr int button_height = 23;
+constexpr int button_gap = 8;
+constexpr int buttons_gap = 16;  // between the text and the buttons
+
+struct IconLook {
+  const char* label;
+  Fl_Color background;
+  Fl_Color mark;
+};
+
+IconLook icon_look(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::exclamation:
+      return {"!", FL_YELLOW, FL_BLACK};
+    case MessageIcon::stop:
+      return {"X", FL_RED, FL_WHITE};
+    case MessageIcon::question:
+      return {"?", FL_WHITE, FL_BLUE};
+    case MessageIcon::information:
+      break;
+  }
+  return {"i", FL_WHITE, FL_BLUE};
+}
+
+// The text as a label: FLTK would draw "@..." as a symbol, and a last line break adds an empty
+// line.
+std::string label_text(const char* text) {
+  std::string label;
+  for (const char* c = text; *c != '\0'; ++c) {
+    label += *c;
+    if (*c == '@') label += '@';
+  }
+  while (!label.empty() && label.back() == '\n') label.pop_back();
+  return label;
+}
+
+void on_yes(Fl_Widget*, void* answer) {
+  *static_cast<std::optional<BoxAnswer>*>(answer) = BoxAnswer::yes;
+}
+
+// No, Escape and the close box.
+void on_no(Fl_Widget*, void* answer) {
+  *static_cast<std::optional<BoxAnswer>*>(answer) = BoxAnswer::no;
+}
+
+void add_button(Fl_Button* button, Fl_Callback* pressed, std::optional<BoxAnswer>& answer) {
+  button->labelsize(font_size);
+  button->clear_visible_focus();  // no focus to move: Return is always Yes
+  button->callback(pressed, &answer);
+}
+
+}  // namespace
+
+BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon icon,
+                          BoxButtons buttons) {
+  if (quit_signalled() || !open_fltk_display()) return BoxAnswer::not_shown;
+
+  const std::string label = label_text(text);
+  fl_font(FL_HELVETICA, font_size);
+  int text_width = 0, text_height = 0;
+  fl_measure(label.c_str(), text_width, text_height);
+  const int button_count = buttons == BoxButtons::yes_no ? 2 : 1;
+  const int buttons_width = button_count * button_width + (button_count - 1) * button_gap;
+  const int content_height = std::max(icon_side, text_height);
+  const int width = std::max(icon_side + text_gap + text_width, buttons_width) + 2 * margin;
+  const int height = margin + content_height + buttons_gap + button_height + margin;
+
+  std::optional<BoxAnswer> answer;
+  Fl_Window window((Fl::w() - width) / 2, (Fl::h() - height) / 2, width, height, caption);
+  const IconLook look = icon_look(icon);
+  auto* mark = new Fl_Box(FL_THIN_UP_BOX, margin, margin + (content_height - icon_side) / 2,
+                          icon_side, icon_side, look.label);
+  mark->color(look.background);
+  mark->labelcolor(look.mark);
+  mark->labelfont(FL_HELVETICA_BOLD);
+  mark->labelsize(icon_font_size);
+  auto* message = new Fl_Box(margin + icon_side + text_gap,
+                             margin + (content_height - text_height) / 2, text_width, text_height);
+  message->copy_label(label.c_str());
+  message->labelsize(font_size);
+  message->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
+
+  // Return presses OK or Yes wherever the focus is; Escape and the close box go to the window.
+  int button_x = (width - buttons_width) / 2;
+  const int button_y = height - margin - button_height;
+  add_button(new Fl_Return_Button(button_x, button_y, button_width, button_height,
+                                  buttons == BoxButtons::yes_no ? "Yes" : "OK"),
+             on_yes, answer);
+  if (buttons == BoxButtons::yes_no) {
+    button_x += button_width + button_gap;
+    add_button(new Fl_Button(button_x, button_y, button_width, button_height, "No"), on_no, answer);
+  }
+  window.end();
+  window.callback(on_no, &answer);
+  window.set_modal();
+
+  window.show();
+  // A quit signal closes the box as its close box would.
+  while (!answer && !quit_signalled()) Fl::wait(0.05);
+  window.hide();
+  sync_fltk_display();
+  return answer.value_or(BoxAnswer::no);
+}
