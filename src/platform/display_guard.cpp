@@ -79,6 +79,12 @@ bool spawn_guard(const std::string& path, int guard_end) {
   return failed == 0;
 }
 
+// The launcher forked the guard and left at once: once the guard has answered, reaping it takes
+// no time.
+void reap_launcher(int options) {
+  if (guard_launcher > 0 && ::waitpid(guard_launcher, nullptr, options) != 0) guard_launcher = -1;
+}
+
 }  // namespace
 
 void start_display_guard(const SDL_DisplayMode& mode) {
@@ -104,19 +110,18 @@ void start_display_guard(const SDL_DisplayMode& mode) {
 }
 
 void guard_display_mode(SDL_Window* window) {
-  if (guard_socket >= 0 && guard_launcher > 0) {
+  if (guard_socket >= 0) {
     pollfd ready{guard_socket, POLLIN, 0};
     char byte = 0;
-    const int waited = ::poll(&ready, 1, guard_ready_ms);
-    const bool recorded = waited == 1 && ::read(guard_socket, &byte, 1) == 1;
-    // The launcher forked the guard and left at once; a silent guard failed and said why.
-    ::waitpid(guard_launcher, nullptr, waited == 1 ? 0 : WNOHANG);
-    guard_launcher = -1;
-    if (!recorded) {
-      if (waited != 1)
-        SDL_Log("display: %s did not answer: the desktop's mode is not guarded", guard_name);
+    if (::poll(&ready, 1, guard_ready_ms) != 1) {
+      SDL_Log("display: %s did not answer: the desktop's mode is not guarded", guard_name);
       ::close(guard_socket);  // a guard that answers late then leaves without touching anything
       guard_socket = -1;
+      reap_launcher(WNOHANG);
+    } else if (::read(guard_socket, &byte, 1) != 1) {
+      stop_display_guard();  // it could not record the mode, and said why
+    } else {
+      reap_launcher(0);
     }
   }
   guarded_window = window;
@@ -126,6 +131,13 @@ void guard_display_mode(SDL_Window* window) {
   action.sa_flags = SA_RESETHAND | SA_NODEFER;
   sigemptyset(&action.sa_mask);
   for (int signal_number : crash_signals) sigaction(signal_number, &action, nullptr);
+}
+
+void stop_display_guard() {
+  if (guard_socket < 0) return;
+  ::close(guard_socket);
+  guard_socket = -1;
+  reap_launcher(0);
 }
 
 void restore_display_mode() {

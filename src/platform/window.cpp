@@ -220,6 +220,7 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
   }
   set_window_icon(window);
   if (full_screen && !prepare_full_screen(mode)) {
+    stop_display_guard();
     if (!ask_for_window_instead()) {
       release_window();
       return false;
