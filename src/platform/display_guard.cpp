@@ -76,6 +76,7 @@ bool spawn_guard(const std::string& path, int guard_end) {
       posix_spawn(&guard_launcher, path.c_str(), &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
+  if (failed != 0) guard_launcher = -1;
   return failed == 0;
 }
 
