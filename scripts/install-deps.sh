@@ -5,8 +5,9 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   libsdl2-dev libsdl2-mixer-dev libopenmpt-dev libturbojpeg0-dev libglu1-mesa-dev libgl-dev
-  libfltk1.3-dev libgtest-dev libcairo2-dev libfontconfig-dev libpng-dev
-  libgl1-mesa-dri xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick espeak-ng
+  libfltk1.3-dev libxrandr-dev libgtest-dev libcairo2-dev libfontconfig-dev libpng-dev
+  libgl1-mesa-dri xvfb xauth xdotool x11-utils x11-xserver-utils
+  xserver-xorg-core xserver-xorg-video-dummy fonts-dejavu-core imagemagick espeak-ng
   clang libclang-rt-14-dev valgrind
 )
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Swirlbeam twice (plain with warnings as errors, and with ASan+UBSan) and runs the whole
-# test suite headless under Xvfb with Mesa's software OpenGL.
+# test suite headless under Xvfb with Mesa's software OpenGL. The real display-mode tests start an
+# Xorg server of their own (dummy driver, installed by install-deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

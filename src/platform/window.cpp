@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/sound_handles.h"
 #include "platform/display_guard.h"
+#include "platform/full_screen_check.h"
 #include "platform/icon.h"
 #include "platform/message.h"
 #include "platform/quit_signal.h"
@@ -86,15 +87,14 @@ void request_pixel_format(int color_bits) {
   SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
 }
 
-// Switches the hidden window to the mode; false leaves the desktop as it was.
-bool enter_full_screen(const SDL_DisplayMode& mode) {
+// Marks the hidden window for the mode; the switch itself happens when it is shown. False leaves
+// the desktop as it was.
+bool prepare_full_screen(const SDL_DisplayMode& mode) {
   if (SDL_SetWindowDisplayMode(window, &mode) != 0 ||
       SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
     SDL_SetWindowFullscreen(window, 0);
     return false;
   }
-  guard_display_mode(window);
-  SDL_ShowCursor(SDL_DISABLE);
   return true;
 }
 
@@ -107,6 +107,37 @@ bool ask_for_window_instead() {
   }
   show_message("Program will now close.", "Swirlbeam", MessageIcon::stop);
   return false;
+}
+
+// Context, then window; the sound and the video subsystem stay.
+void release_window() {
+  if (render_context != nullptr) {
+    if (SDL_GL_MakeCurrent(window, nullptr) != 0) {
+      show_message("Release Of DC And RC Failed.", shutdown_caption, MessageIcon::information);
+    }
+    SDL_GL_DeleteContext(render_context);
+    render_context = nullptr;
+  }
+  if (window != nullptr) {
+    SDL_DestroyWindow(window);
+    window = nullptr;
+  }
+}
+
+// A display may list a mode and still refuse it when the window is shown. The same question as
+// for a mode it lacks; the pointer is hidden only once the mode holds.
+bool full_screen_taken(int width, int height) {
+  if (full_screen_holds(window, width, height)) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return true;
+  }
+  restore_display_mode();
+  if (!ask_for_window_instead()) {
+    release_window();
+    return false;
+  }
+  SDL_SetWindowResizable(window, SDL_TRUE);
+  return true;
 }
 
 // A key pressed and released between two frames would otherwise never be seen down: its release
@@ -176,6 +207,7 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
     if (!ask_for_window_instead()) return false;
     full_screen = false;
   }
+  if (full_screen) start_display_guard(mode);
 
   request_pixel_format(color_bits);
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
@@ -187,12 +219,13 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
     return false;
   }
   set_window_icon(window);
-  if (full_screen && !enter_full_screen(mode)) {
+  if (full_screen && !prepare_full_screen(mode)) {
+    stop_display_guard();
     if (!ask_for_window_instead()) {
-      SDL_DestroyWindow(window);
-      window = nullptr;
+      release_window();
       return false;
     }
+    full_screen = false;
     SDL_SetWindowResizable(window, SDL_TRUE);
   }
 
@@ -210,7 +243,9 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
   // The show paces itself to 10 ms frames; a 60 Hz vsync would slow every animation.
   SDL_GL_SetSwapInterval(0);
 
+  if (full_screen) guard_display_mode(window);
   SDL_ShowWindow(window);
+  if (full_screen && !full_screen_taken(width, height)) return false;
   SDL_RaiseWindow(window);
   resize_view(width, height);
   if (!set_up_scene()) {
@@ -227,17 +262,7 @@ void shutdown() {
     restore_display_mode();
     SDL_ShowCursor(SDL_ENABLE);
   }
-  if (render_context != nullptr) {
-    if (SDL_GL_MakeCurrent(window, nullptr) != 0) {
-      show_message("Release Of DC And RC Failed.", shutdown_caption, MessageIcon::information);
-    }
-    SDL_GL_DeleteContext(render_context);
-    render_context = nullptr;
-  }
-  if (window != nullptr) {
-    SDL_DestroyWindow(window);
-    window = nullptr;
-  }
+  release_window();
   if (video_started) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     video_started = false;

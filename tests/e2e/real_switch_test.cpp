@@ -1,0 +1,251 @@
+// Full screen on an X server that really switches display modes (Xorg with the dummy driver, its
+// own server for this file): each offered size is switched to, and the desktop's mode comes back
+// however the show ends, with no guard process left behind.
+#include <dirent.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/main_loop.h"
+#include "gtest/gtest.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "support/fixtures.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/x11_driver.h"
+
+namespace {
+
+constexpr const char* xorg = "/usr/bin/Xorg";
+constexpr const char* dummy_driver = "/usr/lib/xorg/modules/drivers/dummy_drv.so";
+constexpr const char* desktop_mode = "1280x1024";
+constexpr double appear_seconds = 30;
+constexpr double back_seconds = 5;
+
+// The mode of the screen's output, as XRandR reads it ("800x600"); empty when none.
+std::string output_mode() {
+  const std::string text = run_process({"/usr/bin/xrandr", "--current"}, ProcessOptions{}).out;
+  std::smatch m;
+  return std::regex_search(text, m, std::regex(" connected (?:primary )?(\\d+x\\d+)\\+"))
+             ? m[1].str()
+             : "";
+}
+
+bool mode_becomes(const std::string& mode, double seconds) {
+  for (int i = 0; i < seconds * 20; ++i) {
+    if (output_mode() == mode) return true;
+    ::usleep(50000);
+  }
+  return output_mode() == mode;
+}
+
+// Guard processes whose launcher has left: this process is their subreaper, so they are ours.
+std::vector<int> our_guards() {
+  std::vector<int> pids;
+  DIR* proc = ::opendir("/proc");
+  while (dirent* entry = proc ? ::readdir(proc) : nullptr) {
+    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    std::smatch m;
+    if (std::regex_search(line, m, std::regex("^(\\d+) \\(swirlbeam-displ\\) \\S (\\d+)")) &&
+        std::stoi(m[2]) == ::getpid()) {
+      pids.push_back(std::stoi(m[1]));
+    }
+  }
+  if (proc != nullptr) ::closedir(proc);
+  return pids;
+}
+
+// Reaps our guards as they end; true once none is left.
+bool no_guard_left(double seconds) {
+  for (int i = 0; i <= seconds * 20; ++i) {
+    for (const int pid : our_guards()) ::waitpid(pid, nullptr, WNOHANG);
+    if (our_guards().empty()) return true;
+    ::usleep(50000);
+  }
+  return false;
+}
+
+class RealSwitch : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (::access(xorg, X_OK) != 0 || ::access(dummy_driver, R_OK) != 0) {
+      skip_reason = "needs Xorg and its dummy driver (xserver-xorg-core, xserver-xorg-video-dummy)";
+    } else if (::geteuid() != 0) {
+      skip_reason = "Xorg takes a configuration file from the tests only when run as root";
+    }
+    if (!skip_reason.empty()) return;
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    server_dir = std::make_unique<TempDir>();
+    server_pid =
+        start_process({xorg, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-config",
+                       SWIRLBEAM_XORG_CONFIG, "-logfile", server_dir->file("xorg.log")},
+                      ProcessOptions{}, server_dir->file("display"), server_dir->file("xorg.err"));
+    for (int i = 0; i < 400; ++i) {  // it writes its display number once it takes connections
+      const std::string number = read_text(server_dir->file("display"));
+      if (number.find('\n') != std::string::npos) {
+        display = ":" + number.substr(0, number.find('\n'));
+        break;
+      }
+      ::usleep(50000);
+    }
+    if (const char* old = std::getenv("DISPLAY")) old_display = old;
+    ::setenv("DISPLAY", display.c_str(), 1);
+  }
+  static void TearDownTestSuite() {
+    if (server_pid > 0) {
+      ::kill(server_pid, SIGTERM);
+      wait_process(server_pid, 10);
+    }
+    old_display.empty() ? ::unsetenv("DISPLAY") : ::setenv("DISPLAY", old_display.c_str(), 1);
+    server_dir.reset();
+  }
+
+  void SetUp() override {
+    if (!skip_reason.empty()) GTEST_SKIP() << skip_reason;
+    ASSERT_FALSE(display.empty()) << read_text(server_dir->file("xorg.log"));
+    ASSERT_EQ(output_mode(), desktop_mode);
+    write_fixture_media(dir.path(), false);
+  }
+  void TearDown() override {
+    if (pid > 0 && !finished) {
+      ::kill(pid, SIGKILL);
+      wait_process(pid, 5);
+    }
+    no_guard_left(back_seconds);
+  }
+
+  // Starts the program set for full screen at this size.
+  void launch(int width, int height) {
+    Settings s;
+    s.fullscreen = 1;
+    s.width = width;
+    s.height = height;
+    write_settings(dir.file("config.dat"), s);
+    ProcessOptions options;
+    options.working_dir = dir.path();
+    options.env["SDL_AUDIODRIVER"] = "dummy";
+    finished = false;
+    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+  }
+  // The show's window, once past the settings dialog.
+  XWindow start_show(int width, int height) {
+    launch(width, height);
+    return wait_for_show_window(pid, appear_seconds);
+  }
+
+  ProcessResult finish() {
+    ProcessResult r = wait_process(pid, 20);
+    finished = true;
+    r.err = read_text(dir.file("err.txt"));
+    EXPECT_FALSE(r.timed_out);
+    return r;
+  }
+
+  static inline std::string skip_reason, display, old_display;
+  static inline std::unique_ptr<TempDir> server_dir;
+  static inline int server_pid = -1;
+  TempDir dir;
+  int pid = -1;
+  bool finished = false;
+};
+
+}  // namespace
+
+TEST_F(RealSwitch, EachOfferedSizeIsSwitchedToAndEscapeGivesTheDesktopBack) {
+  const int sizes[][2] = {{400, 300}, {640, 480}, {800, 600}, {1024, 768}};
+  for (const auto& size : sizes) {
+    const std::string mode = std::to_string(size[0]) + "x" + std::to_string(size[1]);
+    SCOPED_TRACE(mode);
+    const XWindow window = start_show(size[0], size[1]);
+    ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+    EXPECT_TRUE(mode_becomes(mode, appear_seconds));
+    EXPECT_EQ(our_guards().size(), 1u);
+    type_keys(window, {"Escape"});
+    const ProcessResult r = finish();
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_EQ(output_mode(), desktop_mode);  // given back by the show itself
+    EXPECT_TRUE(no_guard_left(back_seconds));
+  }
+}
+
+enum class Ending { sigterm, sigsegv, sigkill, xkill };
+
+class RealSwitchEnding : public RealSwitch, public ::testing::WithParamInterface<Ending> {};
+
+TEST_P(RealSwitchEnding, GivesTheDesktopModeBackAndLeavesNoGuard) {
+  const XWindow window = start_show(640, 480);
+  ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+  ASSERT_TRUE(mode_becomes("640x480", appear_seconds));
+  EXPECT_EQ(our_guards().size(), 1u);
+  switch (GetParam()) {
+    case Ending::sigterm:
+      ::kill(pid, SIGTERM);
+      break;
+    case Ending::sigsegv:
+      ::kill(pid, SIGSEGV);
+      break;
+    case Ending::sigkill:
+      ::kill(pid, SIGKILL);
+      break;
+    case Ending::xkill:
+      run_process({"/usr/bin/xkill", "-id", std::to_string(window)}, ProcessOptions{});
+      break;
+  }
+  const ProcessResult r = finish();
+  EXPECT_TRUE(mode_becomes(desktop_mode, back_seconds)) << r.err;
+  EXPECT_TRUE(no_guard_left(back_seconds));
+}
+
+namespace {
+
+std::string ending_name(const ::testing::TestParamInfo<Ending>& info) {
+  const char* names[] = {"SIGTERM", "SIGSEGV", "SIGKILL", "xkill"};
+  return names[static_cast<int>(info.param)];
+}
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Each, RealSwitchEnding,
+                         ::testing::Values(Ending::sigterm, Ending::sigsegv, Ending::sigkill,
+                                           Ending::xkill),
+                         ending_name);
+
+TEST_F(RealSwitch, TheEndOfTheShowGivesTheDesktopBack) {
+  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  ASSERT_TRUE(create_window("Swirlbeam", 800, 600, 32, true));
+  EXPECT_TRUE(mode_becomes("800x600", back_seconds));
+  FrameTimer timer;
+  timer.init();
+  // Every stage is already due: the loop enters one a frame and ends after the last, as the
+  // 168.5 s show does.
+  const float long_ago = static_cast<float>(timer.elapsed_ms()) - 200000.0f;
+  EXPECT_EQ(run_main_loop(timer, long_ago, window_frame_io), 0);
+  EXPECT_EQ(output_mode(), "800x600");
+  shutdown();
+  EXPECT_EQ(output_mode(), desktop_mode);
+}
+
+// The answer's two ways are the Xvfb tests'; here the point is that nothing was switched.
+TEST_F(RealSwitch, ASizeTheServerDoesNotOfferGetsTheQuestionAndNoSwitch) {
+  launch(320, 240);
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds));
+  bool asked = false;
+  for (int i = 0; i < appear_seconds * 20 && !asked; ++i, ::usleep(50000)) {
+    asked = read_text(dir.file("err.txt")).find("The requested fullscreen mode is not supported") !=
+            std::string::npos;
+  }
+  EXPECT_TRUE(asked) << read_text(dir.file("err.txt"));
+  EXPECT_EQ(output_mode(), desktop_mode);
+  EXPECT_TRUE(our_guards().empty());
+}
