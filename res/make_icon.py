@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""Draws the program icon into icon_32.xpm and icon_16.xpm: three glowing arms, red, green and
-blue, winding out of a white-hot centre on black. Run it here after changing the design."""
+"""Draws the program icon: three glowing arms, red, green and blue, winding out of a white-hot
+centre on black. Writes icon_32.xpm and icon_16.xpm (the window's icon, built into the program)
+and icons/NxN.png for the desktop's icon theme. Run it here after changing the design; its output
+is committed, so building needs no Python."""
 import math
+import struct
+import zlib
 
 CHARS = [chr(c) for c in range(35, 127) if chr(c) not in '"\\']
 
 
-def render(n):
+def render(n, levels=5):
     rows = []
     for y in range(n):
         row = []
@@ -20,7 +24,8 @@ def render(n):
                 d = math.atan2(math.sin(phase), math.cos(phase))
                 rgb[k] += 1.3 * math.exp(-(d / 0.45) ** 2) * max(0.0, 1 - r) ** 0.7
             core = math.exp(-(r / 0.18) ** 2)
-            row.append(tuple(min(255, int(round(min(1.0, c + core) * 5)) * 51) for c in rgb))
+            row.append(tuple(min(255, int(round(min(1.0, c + core) * levels)) * (255 // levels))
+                             for c in rgb))
         rows.append(row)
     return rows
 
@@ -41,6 +46,24 @@ def write_xpm(n):
             f.write('"' + "".join(code[p] for p in row) + '"' + (",\n" if i < n - 1 else "};\n"))
 
 
+def write_png(n):
+    # XPM needs a small palette; the theme's PNGs keep every level of the design.
+    rows = render(n, levels=255)
+    raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in rows)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    with open(f"icons/{n}x{n}.png", "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", n, n, 8, 2, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        f.write(chunk(b"IEND", b""))
+
+
 if __name__ == "__main__":
     for size in (32, 16):
         write_xpm(size)
+    for size in (16, 32, 48, 64, 128, 256):
+        write_png(size)
