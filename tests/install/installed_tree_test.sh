@@ -27,8 +27,8 @@ for n in 16 32 48 64 128 256; do
 done
 desktop=$usr/share/applications/swirlbeam.desktop
 metainfo=$usr/share/metainfo/invalid.swirlbeam.Swirlbeam.metainfo.xml
-for f in "$desktop" "$metainfo" "$usr/share/man/man6/swirlbeam.6" \
-  "$usr/share/man/man6/swirlbeam-play.6" "$usr/share/man/man1/swirlbeam-capture.1"; do
+for f in "$desktop" "$metainfo" "$usr/share/man/man6/swirlbeam.6.gz" \
+  "$usr/share/man/man6/swirlbeam-play.6.gz" "$usr/share/man/man1/swirlbeam-capture.1.gz"; do
   [ -f "$f" ] || fail "${f#"$t"/root} missing"
 done
 grep -qx 'Exec=swirlbeam-play' "$desktop" || fail "the menu entry does not run the launcher"
@@ -50,7 +50,7 @@ done
 [ "$missing" -eq 0 ] || exit 77
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
-for page in man6/swirlbeam.6 man1/swirlbeam-capture.1; do
+for page in man6/swirlbeam.6.gz man1/swirlbeam-capture.1.gz; do
   warnings=$(man --warnings -l "$usr/share/man/$page" 2>&1 > /dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
