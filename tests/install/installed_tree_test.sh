@@ -4,7 +4,11 @@
 set -euo pipefail
 build=$1
 t=$(mktemp -d)
-trap 'rm -rf "$t"' EXIT
+# cmake --install rewrites the build's install manifest, which a real install's uninstall needs.
+manifest=$build/install_manifest.txt
+[ ! -f "$manifest" ] || cp -p "$manifest" "$t/manifest"
+trap 'if [ -f "$t/manifest" ]; then cp -p "$t/manifest" "$manifest"; else rm -f "$manifest"; fi
+  rm -rf "$t"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR=$t/root cmake --install "$build" --prefix /usr > "$t/install.log" ||
