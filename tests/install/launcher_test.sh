@@ -60,6 +60,12 @@ cmp -s "$media/music.dat" "$show/music.dat" || fail "own: the missing music.dat 
 run nohome
 one_line_naming nohome HOME
 
+# A folder that cannot be made (its parent is a file).
+printf 'a file' > "$t/plain-file"
+run unmakeable XDG_DATA_HOME="$t/plain-file"
+one_line_naming unmakeable "$t/plain-file/swirlbeam"
+[ "$(cat "$t/plain-file")" = 'a file' ] || fail "unmakeable: the file in the way was changed"
+
 # A folder the player cannot write: message, and the folder exactly as it was.
 locked=$t/locked/swirlbeam
 mkdir -p "$locked"
