@@ -1,7 +1,10 @@
 # Where `cmake --install` and the Debian package put the show, its launcher, media and desktop
 # files. The show itself reads everything from its working folder; the launcher gives it one.
 
-install(TARGETS swirlbeam swirlbeam-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS swirlbeam RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET swirlbeam-capture)
+  install(TARGETS swirlbeam-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 if(TARGET swirlbeam-display-guard)
   install(TARGETS swirlbeam-display-guard RUNTIME
     DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/swirlbeam)
