@@ -9,7 +9,7 @@ packages=(
   libgl1-mesa-dri xvfb xauth xdotool x11-utils x11-xserver-utils
   xserver-xorg-core xserver-xorg-video-dummy fonts-dejavu-core imagemagick espeak-ng
   clang libclang-rt-14-dev valgrind
-  desktop-file-utils appstream man-db dpkg-dev file lintian
+  desktop-file-utils appstream man-db dpkg-dev file
 )
 
 missing=()
