@@ -4,15 +4,21 @@
 # launcher under Xvfb (scripts/smoke.sh --installed). scripts/check-fresh.sh checks the same from
 # nothing, with a fresh build; this one takes about a minute. Run as root, with mmdebstrap.
 # Usage: scripts/check-package.sh [BUILD_DIR] (default: build, configured and built)
+#        scripts/check-package.sh --deb FILE (a package made already)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 me=check-package
-build=${1:-build}
 
 [ "$(id -u)" -eq 0 ] || { echo "$me: must run as root (mmdebstrap, chroot): $0" >&2; exit 1; }
 command -v mmdebstrap > /dev/null || { echo "$me: mmdebstrap is not installed" >&2; exit 1; }
-bash scripts/package.sh "$build"
-debs=("$build"/swirlbeam_*.deb)
+if [ "${1:-}" = "--deb" ]; then
+  debs=("${2:?usage: check-package.sh --deb FILE}")
+  [ -f "${debs[0]}" ] || { echo "$me: no such package: ${debs[0]}" >&2; exit 1; }
+else
+  build=${1:-build}
+  bash scripts/package.sh "$build"
+  debs=("$build"/swirlbeam_*.deb)
+fi
 
 inside=$(mktemp)
 trap 'rm -f "$inside"' EXIT
@@ -34,7 +40,7 @@ bash /tmp/smoke.sh --installed
 INSIDE
 
 start=$(date +%s)
-mmdebstrap --quiet --variant=apt \
+mmdebstrap --quiet --variant=apt --aptopt='Acquire::Retries "3"' \
   --customize-hook="copy-in ${debs[0]} scripts/smoke.sh $inside /tmp" \
   --customize-hook="chroot \"\$1\" sh /tmp/$(basename "$inside")" \
   bookworm /dev/null || { echo "$me: FAILED in the fresh root (see above)" >&2; exit 1; }
