@@ -6,7 +6,7 @@ if(TARGET swirlbeam-capture)
   install(TARGETS swirlbeam-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 if(TARGET swirlbeam-display-guard)
-  install(TARGETS swirlbeam-display-guard RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
+  install(TARGETS swirlbeam-display-guard RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/swirlbeam)
 endif()
 
 # The launcher finds the media relative to itself, so a package built for one prefix, or a tree

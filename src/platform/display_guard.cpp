@@ -38,14 +38,14 @@ bool is_x11() {
   return driver != nullptr && SDL_strcmp(driver, "x11") == 0;
 }
 
-// Beside our own executable (the build folder, or an installed bin folder), in the libexec folder
+// Beside our own executable (the build folder, or an installed bin folder), in our libexec folder
 // beside that, or where it was installed.
 std::string find_guard() {
   char self[PATH_MAX];
   const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
   std::string folder = length > 0 ? std::string(self, static_cast<size_t>(length)) : "";
   folder = folder.substr(0, folder.rfind('/') + 1);
-  std::string candidates[] = {folder + guard_name, folder + "../libexec/" + guard_name,
+  std::string candidates[] = {folder + guard_name, folder + "../libexec/swirlbeam/" + guard_name,
 #ifdef SWIRLBEAM_GUARD_INSTALLED
                               SWIRLBEAM_GUARD_INSTALLED
 #endif

@@ -15,7 +15,7 @@ DESTDIR=$t/root cmake --install "$build" --prefix /usr > "$t/install.log" ||
   fail "cmake --install: $(cat "$t/install.log")"
 usr=$t/root/usr
 
-for f in bin/swirlbeam bin/swirlbeam-capture bin/swirlbeam-play libexec/swirlbeam-display-guard; do
+for f in bin/swirlbeam bin/swirlbeam-capture bin/swirlbeam-play libexec/swirlbeam/swirlbeam-display-guard; do
   [ -x "$usr/$f" ] || fail "$f missing or not executable"
 done
 for f in config.dat texture.jpg smoke.jpg logo.jpg logo2.jpg web.jpg thanks.jpg \
