@@ -16,11 +16,9 @@ if ! command -v mmdebstrap >/dev/null; then
 fi
 
 work=$(mktemp -d /var/tmp/swirlbeam-fresh.XXXXXX)
-roots=()
+build_root="$work/build-root"
 cleanup() {
-  for root in "${roots[@]}"; do
-    umount -R "$root/dev" "$root/proc" 2>/dev/null || true
-  done
+  umount -R "$build_root/dev" "$build_root/proc" 2>/dev/null || true
   rm -rf --one-file-system "$work"
 }
 trap cleanup EXIT
@@ -30,7 +28,6 @@ make_root() {
   local root=$1
   mmdebstrap --quiet --variant=apt bookworm "$root" >/dev/null 2>"$work/mmdebstrap.log" ||
     { cat "$work/mmdebstrap.log" >&2; fail "mmdebstrap could not make $root"; }
-  roots+=("$root")
   mount -t proc proc "$root/proc"
   mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
@@ -47,7 +44,6 @@ start=$(date +%s)
 elapsed() { echo "$(($(date +%s) - start)) s"; }
 
 say "making a minimal Debian 12 root"
-build_root="$work/build-root"
 make_root "$build_root"
 mkdir -p "$build_root/src/swirlbeam"
 git archive HEAD | tar -x -C "$build_root/src/swirlbeam"
