@@ -8,10 +8,10 @@
 #include "app/settings.h"
 #include "app/sound_handles.h"
 #include "platform/display_guard.h"
+#include "platform/event_pump.h"
 #include "platform/full_screen_check.h"
 #include "platform/full_screen_question.h"
 #include "platform/icon.h"
-#include "platform/key_events.h"
 #include "platform/message.h"
 #include "platform/quit_signal.h"
 #include "platform/sound.h"
@@ -240,24 +240,7 @@ void shutdown() {
 }
 
 bool pump_messages(int& quit_code) {
-  apply_deferred_releases();
-  SDL_Event event;
-  while (!quit_posted && SDL_PollEvent(&event)) {
-    switch (event.type) {
-      case SDL_QUIT:
-        quit_posted = true;
-        break;
-      case SDL_WINDOWEVENT:
-        handle_window_event(event.window);
-        break;
-      case SDL_KEYDOWN:
-      case SDL_KEYUP:
-        record_key(event.key);
-        break;
-      default:
-        break;
-    }
-  }
+  pump_events(handle_window_event, quit_posted);
   if (quit_signalled()) quit_posted = true;
   if (!quit_posted) return true;
   quit_code = 0;

@@ -1,4 +1,4 @@
-#include "platform/key_events.h"
+#include "platform/event_pump.h"
 
 #include "app/keys.h"
 #include "platform/virtual_keys.h"
@@ -7,8 +7,6 @@ namespace {
 
 bool went_down_this_pump[key_count];
 bool release_next_pump[key_count];
-
-}  // namespace
 
 void apply_deferred_releases() {
   for (int code = 0; code < key_count; ++code) {
@@ -30,5 +28,28 @@ void record_key(const SDL_KeyboardEvent& key) {
     release_next_pump[code] = true;
   } else {
     keys[code] = false;
+  }
+}
+
+}  // namespace
+
+void pump_events(void (*on_window_event)(const SDL_WindowEvent&), bool& quit) {
+  apply_deferred_releases();
+  SDL_Event event;
+  while (!quit && SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_QUIT:
+        quit = true;
+        break;
+      case SDL_WINDOWEVENT:
+        on_window_event(event.window);
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        record_key(event.key);
+        break;
+      default:
+        break;
+    }
   }
 }
