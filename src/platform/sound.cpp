@@ -105,7 +105,7 @@ std::size_t sound_detail::render_song(Song& song, std::int16_t* out, std::size_t
 bool start_sound(bool audible) {
   if (audio_open) return true;
   cap_sdl_allocations();
-  if (!audible) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  if (!audible) choose_silent_output();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
     return false;
@@ -117,6 +117,7 @@ bool start_sound(bool audible) {
     return false;
   }
   Mix_AllocateChannels(mix_channels);
+  if (!audible) silence_open_output();
   audio_open = true;
   return true;
 }

@@ -1,0 +1,54 @@
+# The browser build (emcmake cmake): the show's shared code with the web platform files, linked
+# against the libraries scripts/web-libs.sh builds from Debian's sources, into a static site:
+# ${CMAKE_BINARY_DIR}/site. scripts/web.sh runs all of it.
+set(SWIRLBEAM_WEB_LIBS "" CACHE PATH "Install prefix of the libraries built for the web")
+set(SWIRLBEAM_WEB_MEDIA "" CACHE PATH "Folder holding the default media and config.dat")
+foreach(lib SDL2 SDL2_mixer turbojpeg openmpt)
+  if(NOT EXISTS "${SWIRLBEAM_WEB_LIBS}/lib/lib${lib}.a")
+    message(FATAL_ERROR "lib${lib}.a is not in SWIRLBEAM_WEB_LIBS (${SWIRLBEAM_WEB_LIBS}/lib); "
+      "scripts/web-libs.sh builds it")
+  endif()
+endforeach()
+if(NOT EXISTS "${SWIRLBEAM_WEB_MEDIA}/config.dat")
+  message(FATAL_ERROR "SWIRLBEAM_WEB_MEDIA (${SWIRLBEAM_WEB_MEDIA}) holds no default media")
+endif()
+
+file(GLOB show_sources CONFIGURE_DEPENDS src/app/*.cpp src/comets/*.cpp src/platform/web/*.cpp)
+list(FILTER show_sources EXCLUDE REGEX "src/app/main\\.cpp$")
+# What the desktop and the page share of the platform layer; the rest is X11, FLTK and GLU.
+list(APPEND show_sources
+  src/platform/event_pump.cpp src/platform/jpeg_decode.cpp src/platform/message_line.cpp
+  src/platform/mipmaps.cpp src/platform/projection.cpp src/platform/sound.cpp
+  src/platform/sound_offline.cpp src/platform/timer.cpp src/platform/virtual_keys.cpp
+  src/ui/dialog_model.cpp)
+# Frames and traces by address run the show as the capture tool does.
+set(capture_sources tools/capture/frame_pixels.cpp tools/capture/show_clock.cpp
+  tools/capture/show_session.cpp tools/capture/trace_writer.cpp)
+
+set(site ${CMAKE_BINARY_DIR}/site)
+add_executable(swirlbeam web/main.cpp web/capture.cpp ${show_sources} ${capture_sources})
+target_include_directories(swirlbeam PRIVATE src tools/capture
+  ${SWIRLBEAM_WEB_LIBS}/include ${SWIRLBEAM_WEB_LIBS}/include/SDL2)
+target_compile_options(swirlbeam PRIVATE -O2)
+target_link_libraries(swirlbeam PRIVATE
+  ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2_mixer.a ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2.a
+  ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
+target_link_options(swirlbeam PRIVATE
+  -O2 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
+  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
+  -lidbfs.js -sFORCE_FILESYSTEM=1
+  "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"FS\",\"UTF8ToString\"]"
+  # SDL's audio calls these from JavaScript; in a file, as make would mangle their '$'.
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/web/library-funcs.json
+  --pre-js ${CMAKE_SOURCE_DIR}/web/page.js
+  --preload-file ${SWIRLBEAM_WEB_MEDIA}@/defaults)
+set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site}
+  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/web/page.js")
+
+# The page's own files beside the program's.
+set(page_files web/index.html web/page.css res/comet_swirl.xpm)
+foreach(file ${page_files})
+  get_filename_component(name ${file} NAME)
+  configure_file(${file} ${site}/${name} COPYONLY)
+endforeach()
+configure_file(res/icons/32x32.png ${site}/icon.png COPYONLY)

@@ -1,0 +1,21 @@
+// In a page SDL's dummy driver cannot run (it needs a thread), so the silent output is the page's
+// own, with everything mixed as usual and then muted.
+#include <SDL_mixer.h>
+
+#include <cstring>
+
+#include "platform/sound_internal.h"
+
+namespace {
+
+void mute(void*, Uint8* stream, int bytes) {
+  std::memset(stream, 0, static_cast<std::size_t>(bytes));
+}
+
+}  // namespace
+
+void sound_detail::choose_silent_output() {}
+
+void sound_detail::silence_open_output() {
+  Mix_SetPostMix(mute, nullptr);
+}

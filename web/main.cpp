@@ -1,0 +1,157 @@
+// Swirlbeam in a web page. The same start-up as on the desktop, split where a page must wait
+// for the player: up to the settings form at load, the rest when the form says Start! (and the
+// browser has answered the full-screen request). The show then runs from the page's animation
+// frames: each runs the whole show frames the 10 ms clock owes, the canvas shows the last.
+#include <emscripten.h>
+
+#include "app/keys.h"
+#include "app/main_loop.h"
+#include "app/report_fatal.h"
+#include "app/settings.h"
+#include "app/sound_handles.h"
+#include "app/timeline.h"
+#include "platform/full_screen_question.h"
+#include "platform/message.h"
+#include "platform/sound.h"
+#include "platform/timer.h"
+#include "platform/web/page.h"
+#include "platform/window.h"
+#include "ui/dialog_model.h"
+
+namespace {
+
+// A page drawn late (a busy machine, a tab brought back) catches up this many frames at most;
+// beyond that the animation slows, as it does natively, and the stages still keep the clock.
+constexpr int max_frames_per_animation_frame = 4;
+
+FrameTimer timer;
+float due = 0.0f;  // the clock reading of the next show frame
+bool quit_requested = false;
+int show_frames_run = 0;  // for the frame-rate benchmark
+int animation_frames = 0;
+
+int fail(const char* text) {
+  report_fatal(text, "Error");
+  page_ended(fatal_exit_code);
+  return fatal_exit_code;
+}
+
+void end_show(int exit_code) {
+  emscripten_cancel_main_loop();
+  shutdown();
+  page_ended(exit_code);
+}
+
+void run_owed_frames() {
+  const double clock = timer.elapsed_ms();
+  int exit_code = 0;
+  ++animation_frames;
+  for (int n = 0; n < max_frames_per_animation_frame && clock >= due; ++n) {
+    if (quit_requested || !pump_messages(exit_code) || (active && keys[key_escape])) {
+      return end_show(exit_code);
+    }
+    const float now = due;
+    const bool last = run_show_frame(now, start_time, window_frame_io);
+    due = static_cast<float>(now + frame_ms);
+    ++show_frames_run;
+    if (last) return end_show(exit_code);
+  }
+  if (clock >= due) due = static_cast<float>(clock);  // the debt a slow machine cannot pay
+}
+
+void open_show(bool fullscreen) {
+  if (!create_window("Swirlbeam", settings.width, settings.height, settings.color_bits,
+                     fullscreen)) {
+    shutdown();
+    page_ended(0);
+    return;
+  }
+  timer.init();
+  start_time = static_cast<float>(timer.elapsed_ms());
+  due = start_time;
+  emscripten_set_main_loop(run_owed_frames, 0, 0);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Start!, with the form's controls. 1: the page asks for full screen, then calls web_open;
+// 0: web_open at once; -1: the program has ended.
+EMSCRIPTEN_KEEPALIVE int web_start(int resolution, int windowed, int music, int dither, int d16,
+                                   int d24, int d32) {
+  DialogState state;
+  state.resolution = resolution;
+  state.windowed = windowed != 0;
+  state.music = music != 0;
+  state.dither = dither != 0;
+  state.depth[0] = d16 != 0;
+  state.depth[1] = d24 != 0;
+  state.depth[2] = d32 != 0;
+  end_dialog(DialogEnd::start, state, settings);
+  if (!write_settings_file(settings_file_name, settings)) {
+    show_message("Unable to save the configuration !\n", "Error", MessageIcon::exclamation);
+    close_sound(song);
+    page_ended(0);
+    return -1;
+  }
+  page_save_storage();
+  return settings.fullscreen != 0 ? 1 : 0;
+}
+
+// After Start!: whether the browser gave the page its full screen, when it was asked for.
+EMSCRIPTEN_KEEPALIVE void web_open(int full_screen_granted) {
+  if (settings.fullscreen != 0 && full_screen_granted == 0) {
+    page_ask(full_screen_question, full_screen_caption);  // answered in web_answer
+    return;
+  }
+  open_show(settings.fullscreen != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE void web_answer(int yes) {
+  print_message_line(yes != 0 ? "answered Yes" : "answered No", full_screen_caption);
+  if (yes != 0) {
+    settings.fullscreen = 0;  // for this run only: the file keeps what the player chose
+    open_show(false);
+    return;
+  }
+  show_message(closing_notice, full_screen_caption, MessageIcon::stop);
+  shutdown();
+  page_return_to_form();
+}
+
+// Exit or closing the form.
+EMSCRIPTEN_KEEPALIVE void web_exit() {
+  close_sound(song);
+  page_ended(0);
+}
+
+// The page left full screen (the browser takes Escape for that) or is going away.
+EMSCRIPTEN_KEEPALIVE void web_quit() {
+  quit_requested = true;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_show_frames_run() {
+  return show_frames_run;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_animation_frames() {
+  return animation_frames;
+}
+
+}  // extern "C"
+
+// Start-up up to the settings form, as on the desktop; the page then waits for the player.
+int main() {
+  if (!read_settings_file(settings_file_name, settings)) {
+    show_message("Unable to load the configuration !\n", "Error", MessageIcon::exclamation);
+    page_ended(0);
+    return 0;
+  }
+  if (!start_sound(settings.music != 0)) return fail("Unable to install the FMOD!!");
+  song = load_song("music.dat");
+  if (song == nullptr) return fail("Unable to load a music!!");
+  if (!load_samples()) return fail("Unable to load a sample!!");
+  page_show_form(fill_dialog(settings));
+  return 0;
+}

@@ -1,0 +1,337 @@
+// Swirlbeam's page, run before the program's own code starts: the files the program reads (the
+// default media, the player's own files and the settings, kept in the browser's database), the
+// settings form, the message and question boxes, the canvas, and the addresses that show one
+// frame or a trace of the show.
+(function () {
+  const mediaNames = ['texture.jpg', 'smoke.jpg', 'logo.jpg', 'logo2.jpg', 'web.jpg',
+                      'thanks.jpg', 'music.dat', 'strike.wav', 'swirlbeam.wav', 'thanks.wav'];
+  const defaults = '/defaults';  // packed with the page
+  const store = '/store';        // kept by the browser between visits
+  const showFolder = '/show';    // the program's working folder
+  const icons = ['\u26a0\ufe0f', '\u26d4', '\u2753', '\u2139\ufe0f'];  // MessageIcon's order
+  const params = new URLSearchParams(location.search);
+  const testMode = params.has('frame') ? 'frame' : params.has('trace') ? 'trace' : null;
+  const $ = (id) => document.getElementById(id);
+  let playingFullScreen = false;
+  let state = 'loading';  // loading, form, playing, ended
+
+  Module.canvas = $('canvas');
+  Module.noInitialRun = true;
+  Module.preRun = (Module.preRun || []).concat(openStore);
+  Module.onRuntimeInitialized = begin;
+  Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
+
+  function openStore() {
+    FS.mkdir(store);
+    FS.mount(IDBFS, {}, store);
+    addRunDependency('store');
+    FS.syncfs(true, (error) => {
+      if (error) console.error('swirlbeam: browser storage: ' + error);
+      removeRunDependency('store');
+    });
+  }
+
+  function exists(path) {
+    return FS.analyzePath(path).exists;
+  }
+
+  function ownFiles() {
+    return mediaNames.filter((name) => exists(store + '/' + name));
+  }
+
+  // The working folder names the files the program opens; the settings file lives in the store
+  // and is seeded from the default one on a first visit, as the menu launcher does on a desktop.
+  function prepareShowFolder(withOwnFiles) {
+    FS.mkdir(showFolder);
+    for (const name of mediaNames) {
+      const own = store + '/' + name;
+      FS.symlink(withOwnFiles && exists(own) ? own : defaults + '/' + name, showFolder + '/' + name);
+    }
+    if (withOwnFiles && !exists(store + '/config.dat')) {
+      FS.writeFile(store + '/config.dat', FS.readFile(defaults + '/config.dat'));
+      saveStorage();
+    }
+    FS.symlink(withOwnFiles ? store + '/config.dat' : defaults + '/config.dat',
+               showFolder + '/config.dat');
+    FS.chdir(showFolder);
+  }
+
+  function saveStorage(then) {
+    FS.syncfs(false, (error) => {
+      if (error) console.error('swirlbeam: browser storage: ' + error);
+      if (then) then();
+    });
+  }
+
+  // Runs a call into the program; an exit inside it (a fatal error) ends the page's program.
+  function call(name, ...args) {
+    try {
+      return Module[name](...args);
+    } catch (e) {
+      if (e && e.name === 'ExitStatus') return ended(e.status);
+      console.error(e);
+      showMessage(String(e), 'Error', 0);
+      ended(-1);
+    }
+  }
+
+  function begin() {
+    $('loading').hidden = true;
+    drawDialogPicture();
+    if (testMode) return runTestMode();
+    prepareShowFolder(true);
+    showOwnMediaState();
+    call('callMain', []);
+  }
+
+  // The settings form
+
+  const depthBoxes = () => [$('depth16'), $('depth24'), $('depth32')];
+
+  function showForm(s) {
+    state = 'form';
+    $('resolution').selectedIndex = s.resolution;  // -1 leaves the field empty
+    $('windowed').checked = s.windowed;
+    $('music').checked = s.music;
+    $('dither').checked = s.dither;
+    depthBoxes().forEach((box, i) => { box.checked = s.depth[i]; });
+    $('dialog').hidden = false;
+    $('own-media').hidden = false;
+    $('resolution').focus();
+  }
+
+  function leaveForm() {
+    state = 'starting';
+    $('dialog').hidden = true;
+    $('own-media').hidden = true;
+  }
+
+  function start() {
+    if (state !== 'form') return;
+    leaveForm();
+    const [d16, d24, d32] = depthBoxes().map((box) => +box.checked);
+    const wanted = call('_web_start', $('resolution').selectedIndex, +$('windowed').checked,
+                        +$('music').checked, +$('dither').checked, d16, d24, d32);
+    if (wanted === 1) {
+      // Asked within the click, as browsers require; a refusal gets the program's question.
+      requestFullScreen().then(() => call('_web_open', 1), () => call('_web_open', 0));
+    } else if (wanted === 0) {
+      call('_web_open', 0);
+    }
+  }
+
+  function requestFullScreen() {
+    const stage = $('stage');
+    stage.hidden = false;
+    if (!document.fullscreenEnabled || !stage.requestFullscreen) {
+      return Promise.reject(new Error('no full screen here'));
+    }
+    return stage.requestFullscreen({navigationUI: 'hide'});
+  }
+
+  $('dialog').addEventListener('submit', (event) => {
+    event.preventDefault();
+    start();
+  });
+  $('exit').addEventListener('click', () => {
+    if (state !== 'form') return;
+    leaveForm();
+    call('_web_exit');
+  });
+  // Return starts the show unless a push button has the focus, which then takes it itself.
+  $('dialog').addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' && event.target.tagName !== 'BUTTON') {
+      event.preventDefault();
+      start();
+    }
+  });
+
+  // The dialog's picture is the desktop program's own, an XPM of 16 colours.
+  function drawDialogPicture() {
+    fetch('comet_swirl.xpm').then((r) => r.text()).then((xpm) => {
+      const rows = [...xpm.matchAll(/"([^"]*)"/g)].map((m) => m[1]);
+      const [width, height, colours] = rows[0].split(/\s+/).map(Number);
+      const palette = {};
+      for (const row of rows.slice(1, 1 + colours)) palette[row[0]] = row.match(/#([0-9a-f]{6})/i)[1];
+      const canvas = $('picture');
+      const context = canvas.getContext('2d');
+      const image = context.createImageData(width, height);
+      rows.slice(1 + colours).forEach((row, y) => {
+        for (let x = 0; x < width; ++x) {
+          const rgb = parseInt(palette[row[x]], 16);
+          image.data.set([rgb >> 16, (rgb >> 8) & 255, rgb & 255, 255], 4 * (y * width + x));
+        }
+      });
+      context.putImageData(image, 0, 0);
+    }).catch((e) => console.error('swirlbeam: dialog picture: ' + e));
+  }
+
+  // Message and question boxes: every message of the program, with its caption and icon
+
+  function openBox(text, caption, icon, answers) {
+    const box = $('message-box').content.firstElementChild.cloneNode(true);
+    box.querySelector('.caption').textContent = caption;
+    box.querySelector('.icon').textContent = icons[icon] || '';
+    box.querySelector('.text').textContent = text.replace(/\n+$/, '');
+    for (const answer of answers) {  // no destructuring here: emcc's minifier mangles it
+      const label = answer[0], onAnswer = answer[1];
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = label;
+      button.addEventListener('click', () => {
+        box.remove();
+        onAnswer();
+      });
+      box.querySelector('.buttons').append(button);
+    }
+    box.addEventListener('keydown', (event) => {
+      if (event.key !== 'Escape') return;
+      event.preventDefault();
+      box.querySelector('.buttons button:last-child').click();  // OK, or No
+    });
+    $('messages').append(box);
+    box.querySelector('button').focus();
+  }
+
+  function showMessage(text, caption, icon) {
+    openBox(text, caption, icon, [['OK', whenBoxesClosed]]);
+  }
+
+  function ask(text, caption) {
+    openBox(text, caption, 2, [['Yes', () => call('_web_answer', 1)],
+                                ['No', () => call('_web_answer', 0)]]);
+  }
+
+  let afterBoxes = null;
+  function whenBoxesClosed() {
+    if (afterBoxes && !$('messages').children.length) afterBoxes();
+  }
+
+  function returnToForm() {
+    afterBoxes = () => location.reload();
+    if (!$('messages').children.length) afterBoxes();
+  }
+
+  // The show and its end
+
+  function playing(fullScreen) {
+    leaveForm();
+    state = 'playing';
+    playingFullScreen = fullScreen;
+    $('stage').hidden = false;
+    $('canvas').focus();
+  }
+
+  // In full screen the browser keeps Escape for itself: leaving full screen ends the show.
+  document.addEventListener('fullscreenchange', () => {
+    if (state === 'playing' && playingFullScreen && !document.fullscreenElement) {
+      call('_web_quit');
+    }
+  });
+
+  function ended(code) {
+    if (state === 'ended') return;
+    state = 'ended';
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    $('stage').hidden = true;
+    $('dialog').hidden = true;
+    $('own-media').hidden = false;
+    $('ended-text').textContent = code === 0 ? 'Swirlbeam has ended.'
+                                              : 'Swirlbeam stopped after an error.';
+    $('ended').hidden = false;
+    document.title = 'Swirlbeam (ended)';
+    $('again').focus();
+  }
+
+  $('again').addEventListener('click', () => location.reload());
+
+  // The player's own media: any of the show's ten files, kept until put back to the defaults
+
+  function showOwnMediaState() {
+    const own = ownFiles();
+    $('media-state').textContent = own.length ? 'Playing with your own ' + own.join(', ') + '.' : '';
+    $('default-media').hidden = !own.length;
+  }
+
+  function takeOwnFiles(files) {
+    if (state !== 'form' && state !== 'ended') return;
+    const taken = [...files].filter((file) => mediaNames.includes(file.name));
+    const refused = [...files].filter((file) => !mediaNames.includes(file.name));
+    if (refused.length) {
+      showMessage('Not a file the show reads: ' + refused.map((f) => f.name).join(', ') +
+                  '\nThe show reads ' + mediaNames.join(', ') + '.', 'Swirlbeam', 3);
+    }
+    if (!taken.length) return;
+    Promise.all(taken.map((file) => file.arrayBuffer().then((bytes) => {
+      FS.writeFile(store + '/' + file.name, new Uint8Array(bytes));
+    }))).then(() => saveStorage(() => location.reload()));  // the start-up reads them anew
+  }
+
+  $('media-picker').addEventListener('change', (event) => takeOwnFiles(event.target.files));
+  document.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    document.body.classList.add('dropping');
+  });
+  document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dropping');
+    takeOwnFiles(event.dataTransfer.files);
+  });
+  $('default-media').addEventListener('click', () => {
+    for (const name of ownFiles()) FS.unlink(store + '/' + name);
+    saveStorage(() => location.reload());
+  });
+
+  // Frames and traces by address: ?seed=N&size=WxH&frame=F and ?seed=N&trace=K
+
+  function badAddress(text) {
+    showMessage(text, 'Swirlbeam', 0);
+    document.title = 'bad address';
+  }
+
+  function whole(name, text, low, high) {
+    const value = /^[0-9]+$/.test(text) ? Number(text) : NaN;
+    if (!(value >= low && value <= high)) {
+      throw new Error(name + ' must be a whole number from ' + low + ' to ' + high +
+                      ', not "' + text + '"');
+    }
+    return value;
+  }
+
+  function runTestMode() {
+    document.body.classList.add('capture');
+    prepareShowFolder(false);
+    const frames = Module._web_show_frame_count();
+    let seed, width = 640, height = 480, last;
+    try {
+      seed = whole('seed', params.get('seed') ?? '1', 0, 4294967295);
+      if (testMode === 'frame') {
+        const size = /^([0-9]+)x([0-9]+)$/.exec(params.get('size') ?? '640x480');
+        if (!size) throw new Error('size must be WIDTHxHEIGHT, as 640x480');
+        width = whole('width', size[1], 1, 4096);
+        height = whole('height', size[2], 1, 4096);
+        last = whole('frame', params.get('frame'), 0, frames - 1);
+      } else {
+        last = whole('trace', params.get('trace'), 1, frames) - 1;
+      }
+    } catch (e) {
+      return badAddress('Bad address: ' + e.message + '.');
+    }
+    if (!call('_web_capture_open', seed >>> 0, width, height)) {
+      document.title = 'failed';
+      return;
+    }
+    const traced = testMode === 'trace' ? 1 : 0;
+    const slice = () => {
+      if (!call('_web_capture_frames', last, 250, traced)) return setTimeout(slice, 0);
+      if (traced) {
+        $('trace').textContent = UTF8ToString(Module._web_trace_text());
+        $('trace').hidden = false;
+        $('stage').hidden = true;
+      }
+      document.title = testMode + ' ' + params.get(testMode);
+    };
+    slice();
+  }
+})();
