@@ -168,10 +168,11 @@ def test_full_screen_and_its_refusal(browser, site):
     browser.execute_script("document.exitFullscreen()")  # what Escape does in full screen
     wait(browser, lambda d: visible(d, "ended"), what="the end after leaving full screen")
 
-    # A frame that does not allow full screen: the program's own question.
+    # A frame that may not go full screen: the program's own question.
     frame_page = os.path.join(SITE, "refused.html")
     with open(frame_page, "w") as f:
-        f.write('<iframe src="index.html" width="1000" height="900"></iframe>')
+        f.write('<iframe src="index.html" allow="fullscreen \'none\'" width="1000" height="900">'
+                '</iframe>')
     try:
         browser.get(site + "/refused.html")
         browser.switch_to.frame(0)
