@@ -156,38 +156,42 @@ openmpt_src=$(source_dir libopenmpt "$openmpt_version")
 
 # --- Builds, each installed into the stage -----------------------------------------------------
 
-cmake_web=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_INSTALL_PREFIX=$stage")
+# Configures the CMake project in the current folder as $1, for the web, to install into the stage.
+web_cmake() {
+  local name=$1
+  shift
+  step "$name configure" emcmake cmake -S . -B "$work/build/$name" -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_INSTALL_PREFIX=$stage" "$@"
+}
 
-t=$SECONDS
+# Builds the CMake project in folder $2 as $1, configured with the other arguments; installs it.
+cmake_lib() {
+  local name=$1 t=$SECONDS
+  cd "$2"
+  shift 2
+  web_cmake "$name" "$@"
+  step "$name build" cmake --build "$work/build/$name" --target install -j "$jobs"
+  say "$name built in $((SECONDS - t)) s"
+}
+
 say "building SDL2 (configuring takes minutes: every check runs emcc)"
-cd "$sdl2_src"
-step "SDL2 configure" emcmake cmake -S . -B "$work/build/sdl2" "${cmake_web[@]}" \
-  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
-step "SDL2 build" cmake --build "$work/build/sdl2" -j "$jobs"
-step "SDL2 install" cmake --install "$work/build/sdl2"
-say "SDL2 built in $((SECONDS - t)) s"
+cmake_lib SDL2 "$sdl2_src" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 
-t=$SECONDS
 say "building SDL2_mixer (WAV only)"
-cd "$mixer_src"
-step "SDL2_mixer configure" emcmake cmake -S . -B "$work/build/mixer" "${cmake_web[@]}" \
-  -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF \
-  -DSDL2MIXER_WAVE=ON -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
-  -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF \
-  "-DSDL2_DIR=$stage/lib/cmake/SDL2"
-step "SDL2_mixer build" cmake --build "$work/build/mixer" -j "$jobs"
-step "SDL2_mixer install" cmake --install "$work/build/mixer"
-say "SDL2_mixer built in $((SECONDS - t)) s"
+cmake_lib SDL2_mixer "$mixer_src" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF \
+  -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_FLAC=OFF \
+  -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
+  -DSDL2MIXER_VORBIS=OFF "-DSDL2_DIR=$stage/lib/cmake/SDL2"
 
 t=$SECONDS
 say "building TurboJPEG"
 cd "$jpeg_src"
 # CMake's size checks misread wasm32 (size_t comes out as 9): state the sizes.
-step "TurboJPEG configure" emcmake cmake -S . -B "$work/build/jpeg" "${cmake_web[@]}" \
-  -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
+web_cmake TurboJPEG -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
   -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
-step "TurboJPEG build" cmake --build "$work/build/jpeg" --target turbojpeg-static -j "$jobs"
-install -D -m 644 "$work/build/jpeg/libturbojpeg.a" "$stage/lib/libturbojpeg.a"
+# Only the TurboJPEG library: the rest (libjpeg, the tools) is not needed.
+step "TurboJPEG build" cmake --build "$work/build/TurboJPEG" --target turbojpeg-static -j "$jobs"
+install -D -m 644 "$work/build/TurboJPEG/libturbojpeg.a" "$stage/lib/libturbojpeg.a"
 install -D -m 644 turbojpeg.h "$stage/include/turbojpeg.h"
 say "TurboJPEG built in $((SECONDS - t)) s"
 
