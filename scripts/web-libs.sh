@@ -82,7 +82,7 @@ step() {
   }
 }
 
-# --- Sources: deb-src twins of the machine's own Debian entries, in an apt state of our own --------
+# --- Sources: deb-src twins of the machine's own Debian entries, in an apt state of our own ----
 
 # deb lines of the one-line format become deb-src lines, options and all.
 oneline_src() {
@@ -123,7 +123,7 @@ sources="$work/apt/sources.list"
 [ -f /etc/apt/sources.list.d/debian.sources ] &&
   deb822_src /etc/apt/sources.list.d/debian.sources >>"$sources"
 [ -s "$sources" ] ||
-  fail "no deb entry to make a deb-src one from: /etc/apt/sources.list, /etc/apt/sources.list.d/debian.sources"
+  fail "no deb entry to make deb-src ones from: /etc/apt/sources.list{,.d/debian.sources}"
 
 apt_private=(-o "Dir::Etc::SourceList=$sources" -o Dir::Etc::SourceParts=-
   -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
@@ -133,7 +133,8 @@ cd "$work/src"
 # _apt may write the downloads; dpkg-source then unpacks them as us.
 [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1 && chown _apt "$work/src"
 step "apt-get update (deb-src)" apt-get "${apt_private[@]}" -q update
-step "apt-get source" apt-get "${apt_private[@]}" -q source libsdl2 libsdl2-mixer libjpeg-turbo libopenmpt
+step "apt-get source" apt-get "${apt_private[@]}" -q source \
+  libsdl2 libsdl2-mixer libjpeg-turbo libopenmpt
 say "sources ready in $((SECONDS - t)) s"
 
 # Prints the unpacked folder of source package $1 after checking its upstream version is $2.
@@ -145,7 +146,8 @@ source_dir() {
   upstream=${version#*:}
   upstream=${upstream%-*}
   upstream=${upstream%%[+~]*}
-  [ "$upstream" = "$2" ] || fail "$1 is $version, not $2 as the native build; bump the version here: $0"
+  [ "$upstream" = "$2" ] ||
+    fail "$1 is $version, not $2 as in the native build; change the version here: $0"
   echo "$1 $version" >>"$work/versions"
   ls -d "$work/src/$1-$upstream"*/ | head -n1
 }
@@ -231,8 +233,8 @@ int main(void) {
     Mix_CloseAudio();
   tjhandle jpeg = tjInitDecompress();
   static const char junk[64];
-  openmpt_module *module =
-      openmpt_module_create_from_memory2(junk, sizeof junk, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+  openmpt_module *module = openmpt_module_create_from_memory2(junk, sizeof junk, NULL, NULL, NULL,
+                                                              NULL, NULL, NULL, NULL);
   return jpeg != NULL && module == NULL ? 0 : 1; /* zeros are no module */
 }
 EOF
@@ -240,7 +242,8 @@ step "link check compile" emcc -c -O2 -I"$stage/include" -I"$stage/include/SDL2"
 # By path: emcc takes -lSDL2 for its own SDL2 port, which it would download.
 step "link check" em++ link-check.o -O2 -fexceptions "$stage/lib/libSDL2_mixer.a" \
   "$stage/lib/libSDL2.a" "$stage/lib/libturbojpeg.a" "$stage/lib/libopenmpt.a" \
-  -sLEGACY_GL_EMULATION=1 '-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=["$autoResumeAudioContext","$dynCall"]' \
+  -sLEGACY_GL_EMULATION=1 \
+  '-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=["$autoResumeAudioContext","$dynCall"]' \
   -o link-check.js
 step "link check run" node --no-experimental-fetch link-check.js
 grep "^SDL $sdl2_version " "$work/log/link check run.log" >&2 ||
