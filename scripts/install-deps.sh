@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what Swirlbeam needs to build, run and test, from Debian 12's packages.
+# Installs what Swirlbeam needs to build, run and test, from Debian 12's packages; only what is
+# missing. Given package names, installs those instead (scripts/web-libs.sh does).
+#   bash scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   desktop-file-utils appstream man-db dpkg-dev file
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,265 @@
+#!/usr/bin/env bash
+# Builds the libraries of the browser build (SDL2, SDL2_mixer with WAV only, TurboJPEG, libopenmpt)
+# with Debian's Emscripten from Debian's source packages, once per set of versions, into a cached
+# install prefix (include/, lib/), and prints that prefix as the last line on stdout; everything
+# else goes to stderr. Installs the Debian packages it needs (as root, or through sudo).
+#   prefix=$(bash scripts/web-libs.sh | tail -n1)
+# SWIRLBEAM_WEB_CACHE sets the cache folder (default ~/.cache/swirlbeam/web). Link with the flags
+# the check at the end uses, after sourcing scripts/web-env.sh.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+prog=web-libs
+say() { printf '%s: %s\n' "$prog" "$*" >&2; }
+fail() { say "$*"; exit 1; }
+
+# The native build's versions (upstream part only), so both builds play the same.
+sdl2_version=2.26.5
+mixer_version=2.6.2
+jpeg_version=2.1.5
+openmpt_version=0.6.9
+# Bump when a flag below changes, so that no cache built the old way is used.
+recipe=1
+jobs=2 # the machine's cores are shared
+
+# Only the prefix goes to stdout; build tools print to stderr.
+exec 3>&1 1>&2
+
+bash "$here/install-deps.sh" emscripten cmake make python3 dpkg-dev xz-utils ||
+  fail "installing Emscripten and the build tools failed: $here/install-deps.sh"
+. "$here/web-env.sh"
+
+emcc_about=$(emcc --version) || fail "emcc does not run: $(command -v emcc)"
+emcc_version=$(sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p' <<<"$emcc_about")
+emcc_hash=$(sha256sum <<<"$emcc_about" | cut -c1-10)
+key="sdl2-$sdl2_version.mixer-$mixer_version.turbojpeg-$jpeg_version.openmpt-$openmpt_version"
+key="$key.emcc-$emcc_version-$emcc_hash.r$recipe"
+cache=${SWIRLBEAM_WEB_CACHE:-$HOME/.cache/swirlbeam/web}
+prefix="$cache/$key"
+
+wanted=(include/SDL2/SDL.h include/SDL2/SDL_mixer.h include/turbojpeg.h
+  include/libopenmpt/libopenmpt.h lib/libSDL2.a lib/libSDL2_mixer.a lib/libturbojpeg.a
+  lib/libopenmpt.a)
+# The prefix appears in one rename, so a missing file means someone else changed it.
+cached() {
+  [ -d "$prefix" ] || return 1
+  local f
+  for f in "${wanted[@]}"; do
+    [ -f "$prefix/$f" ] || fail "cache is incomplete ($f missing); remove it: $prefix"
+  done
+}
+
+if cached; then
+  say "cached: $prefix"
+  echo "$prefix" >&3
+  exit 0
+fi
+
+mkdir -p "$cache" || fail "cannot make the cache folder: $cache"
+# One build at a time per cache; a second caller waits, then finds the first one's result.
+exec 9>"$cache/.lock"
+flock 9
+if cached; then
+  say "built meanwhile: $prefix"
+  echo "$prefix" >&3
+  exit 0
+fi
+
+work=$(mktemp -d -t swirlbeam-web-libs.XXXXXX)
+stage=$(mktemp -d "$cache/.building.XXXXXX") # beside the prefix, so the final move is one rename
+trap 'rm -rf "$work" "$stage"' EXIT
+chmod 755 "$work" # apt downloads as the unprivileged user _apt
+mkdir -p "$work/apt/lists/partial" "$work/apt/cache" "$work/src" "$work/build" "$work/log"
+all_start=$SECONDS
+
+# Runs one build step with its output in a log; shows the log's end when the step fails.
+step() {
+  local name=$1 log="$work/log/$1.log"
+  shift
+  "$@" >>"$log" 2>&1 || {
+    tail -n 40 "$log" >&2
+    fail "$name failed (its last lines above): $PWD"
+  }
+}
+
+# --- Sources: deb-src twins of the machine's own Debian entries, in an apt state of our own ----
+
+# deb lines of the one-line format become deb-src lines, options and all.
+oneline_src() {
+  sed -n 's/^[[:space:]]*deb\([[:space:]]\)/deb-src\1/p' "$1"
+}
+# deb822 stanzas of Types deb become one deb-src line per URI and suite. A key written inline
+# (Signed-By on the following lines) is left to apt's own keyrings.
+deb822_src() {
+  awk '
+    function flush(   n, m, i, j, u, s, opts) {
+      if (types ~ /(^|[ \t])deb([ \t]|$)/ && tolower(enabled) != "no") {
+        opts = signed != "" ? "[signed-by=" signed "] " : ""
+        n = split(uris, u, /[ \t]+/); m = split(suites, s, /[ \t]+/)
+        for (i = 1; i <= n; i++) for (j = 1; j <= m; j++)
+          if (u[i] != "" && s[j] != "") print "deb-src " opts u[i] " " s[j] " " comps
+      }
+      types = uris = suites = comps = signed = enabled = ""
+    }
+    /^#/ { next }
+    /^[ \t]*$/ { flush(); next }
+    /^[ \t]/ { next }
+    {
+      c = index($0, ":"); field = tolower(substr($0, 1, c - 1)); value = substr($0, c + 1)
+      gsub(/^[ \t]+|[ \t]+$/, "", value)
+      if (field == "types") types = value
+      else if (field == "uris") uris = value
+      else if (field == "suites") suites = value
+      else if (field == "components") comps = value
+      else if (field == "enabled") enabled = value
+      else if (field == "signed-by") { signed = value; gsub(/[ \t]+/, ",", signed) }
+    }
+    END { flush() }' "$1"
+}
+
+sources="$work/apt/sources.list"
+: >"$sources"
+[ -f /etc/apt/sources.list ] && oneline_src /etc/apt/sources.list >>"$sources"
+[ -f /etc/apt/sources.list.d/debian.sources ] &&
+  deb822_src /etc/apt/sources.list.d/debian.sources >>"$sources"
+[ -s "$sources" ] ||
+  fail "no deb entry to make deb-src ones from: /etc/apt/sources.list{,.d/debian.sources}"
+
+apt_private=(-o "Dir::Etc::SourceList=$sources" -o Dir::Etc::SourceParts=-
+  -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
+t=$SECONDS
+say "fetching the source packages"
+cd "$work/src"
+# _apt may write the downloads; dpkg-source then unpacks them as us.
+[ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1 && chown _apt "$work/src"
+step "apt-get update (deb-src)" apt-get "${apt_private[@]}" -q update
+step "apt-get source" apt-get "${apt_private[@]}" -q source \
+  libsdl2 libsdl2-mixer libjpeg-turbo libopenmpt
+say "sources ready in $((SECONDS - t)) s"
+
+# Prints the unpacked folder of source package $1 after checking its upstream version is $2.
+source_dir() {
+  local dsc version upstream
+  dsc=$(ls "$work/src/$1"_*.dsc 2>/dev/null | head -n1)
+  [ -n "$dsc" ] || fail "apt-get source gave no $1: $work/src"
+  version=$(sed -n 's/^Version: //p' "$dsc")
+  upstream=${version#*:}
+  upstream=${upstream%-*}
+  upstream=${upstream%%[+~]*}
+  [ "$upstream" = "$2" ] ||
+    fail "$1 is $version, not $2 as in the native build; change the version here: $0"
+  echo "$1 $version" >>"$work/versions"
+  ls -d "$work/src/$1-$upstream"*/ | head -n1
+}
+sdl2_src=$(source_dir libsdl2 "$sdl2_version")
+mixer_src=$(source_dir libsdl2-mixer "$mixer_version")
+jpeg_src=$(source_dir libjpeg-turbo "$jpeg_version")
+openmpt_src=$(source_dir libopenmpt "$openmpt_version")
+
+# --- Builds, each installed into the stage -----------------------------------------------------
+
+# Configures the CMake project in the current folder as $1, for the web, to install into the stage.
+web_cmake() {
+  local name=$1
+  shift
+  step "$name configure" emcmake cmake -S . -B "$work/build/$name" -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_INSTALL_PREFIX=$stage" "$@"
+}
+
+# Builds the CMake project in folder $2 as $1, configured with the other arguments; installs it.
+cmake_lib() {
+  local name=$1 t=$SECONDS
+  cd "$2"
+  shift 2
+  web_cmake "$name" "$@"
+  step "$name build" cmake --build "$work/build/$name" --target install -j "$jobs"
+  say "$name built in $((SECONDS - t)) s"
+}
+
+say "building SDL2 (configuring takes minutes: every check runs emcc)"
+cmake_lib SDL2 "$sdl2_src" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+
+say "building SDL2_mixer (WAV only)"
+cmake_lib SDL2_mixer "$mixer_src" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF \
+  -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_FLAC=OFF \
+  -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
+  -DSDL2MIXER_VORBIS=OFF "-DSDL2_DIR=$stage/lib/cmake/SDL2"
+
+t=$SECONDS
+say "building TurboJPEG"
+cd "$jpeg_src"
+# CMake's size checks misread wasm32 (size_t comes out as 9): state the sizes.
+web_cmake TurboJPEG -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
+  -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
+# Only the TurboJPEG library: the rest (libjpeg, the tools) is not needed.
+step "TurboJPEG build" cmake --build "$work/build/TurboJPEG" --target turbojpeg-static -j "$jobs"
+install -D -m 644 "$work/build/TurboJPEG/libturbojpeg.a" "$stage/lib/libturbojpeg.a"
+install -D -m 644 turbojpeg.h "$stage/include/turbojpeg.h"
+say "TurboJPEG built in $((SECONDS - t)) s"
+
+t=$SECONDS
+say "building libopenmpt (minutes: about 200 C++ files)"
+cd "$openmpt_src"
+# Its config.sub knows no wasm32 triple; any 32-bit host does, and emconfigure picks the compilers.
+# Without -O2 the default -g makes a ten times larger archive. It reports a file it cannot read
+# by catching its own exceptions, which Emscripten only catches with -fexceptions (here and when
+# linking the program); without it a damaged module aborts the page.
+step "libopenmpt configure" emconfigure ./configure --prefix="$stage" \
+  --build=x86_64-pc-linux-gnu --host=i686-pc-linux-gnu --disable-shared \
+  --disable-openmpt123 --disable-examples --disable-tests --disable-doxygen-doc \
+  --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
+  --without-portaudio --without-portaudiocpp --without-sndfile --without-flac \
+  --without-pulseaudio --without-sdl2 CFLAGS=-O2 "CXXFLAGS=-O2 -fexceptions"
+step "libopenmpt build" emmake make -j "$jobs"
+step "libopenmpt install" make install
+say "libopenmpt built in $((SECONDS - t)) s"
+
+# --- Check: a program using all four links as the show will -----------------------------------
+
+t=$SECONDS
+cd "$work/build"
+cat >link-check.c <<'EOF'
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <libopenmpt/libopenmpt.h>
+#include <stdio.h>
+#include <turbojpeg.h>
+
+int main(void) {
+  SDL_version v;
+  SDL_GetVersion(&v);
+  printf("SDL %d.%d.%d openmpt %x\n", v.major, v.minor, v.patch, openmpt_get_library_version());
+  if (SDL_Init(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0)
+    Mix_CloseAudio();
+  tjhandle jpeg = tjInitDecompress();
+  static const char junk[64];
+  openmpt_module *module = openmpt_module_create_from_memory2(junk, sizeof junk, NULL, NULL, NULL,
+                                                              NULL, NULL, NULL, NULL);
+  return jpeg != NULL && module == NULL ? 0 : 1; /* zeros are no module */
+}
+EOF
+step "link check compile" emcc -c -O2 -I"$stage/include" -I"$stage/include/SDL2" link-check.c
+# By path: emcc takes -lSDL2 for its own SDL2 port, which it would download.
+step "link check" em++ link-check.o -O2 -fexceptions "$stage/lib/libSDL2_mixer.a" \
+  "$stage/lib/libSDL2.a" "$stage/lib/libturbojpeg.a" "$stage/lib/libopenmpt.a" \
+  -sLEGACY_GL_EMULATION=1 \
+  '-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=["$autoResumeAudioContext","$dynCall"]' \
+  -o link-check.js
+step "link check run" node --no-experimental-fetch link-check.js
+grep "^SDL $sdl2_version " "$work/log/link check run.log" >&2 ||
+  fail "the linked SDL is not $sdl2_version: $stage/lib/libSDL2.a"
+say "link check passed in $((SECONDS - t)) s"
+
+# --- Into the cache, in one rename -------------------------------------------------------------
+
+{
+  echo "# Built by scripts/web-libs.sh recipe $recipe with:"
+  echo "$emcc_about" | head -n1
+  cat "$work/versions"
+} >"$stage/versions"
+rm -rf "$stage/share/doc"
+chmod 755 "$stage"
+mv -T "$stage" "$prefix" || fail "cannot move the build into the cache: $prefix"
+du -b "$prefix"/lib/*.a | sed 's|\t.*/| |' >&2
+say "built in $((SECONDS - all_start)) s: $prefix"
+echo "$prefix" >&3
