@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Proves the set-up on a minimal Debian 12, where CI's own machine cannot: makes a fresh root with
 # mmdebstrap, copies the committed tree into it, runs the README's set-up there as a user would,
-# then a short headless smoke run; then makes the Debian package there and checks it in a second
-# fresh root (scripts/check-package.sh).
+# then a short headless smoke run, and builds the browser site from nothing; then makes the Debian
+# package there and checks it in a second fresh root (scripts/check-package.sh).
 # Run as root: bash scripts/check-fresh.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,6 +62,14 @@ say "smoke run: media, captured frames, settings dialog, full-screen question"
 in_root "$build_root" bash /src/swirlbeam/scripts/smoke.sh /src/swirlbeam/build >&2 ||
   fail "smoke run (see the lines above)"
 say "smoke run passed after $(elapsed)"
+
+say "building the browser site there, as scripts/web.sh --build-only does"
+in_root "$build_root" bash -c 'cd /src/swirlbeam && bash scripts/web.sh --build-only' \
+  >"$work/web.log" 2>&1 || { tail -n 30 "$work/web.log" >&2; fail "scripts/web.sh --build-only"; }
+for file in index.html swirlbeam.js swirlbeam.wasm swirlbeam.data; do
+  [ -s "$build_root/src/swirlbeam/build-web/site/$file" ] || fail "the site has no $file"
+done
+say "browser site built after $(elapsed)"
 
 say "making the package there"
 in_root "$build_root" bash -c 'cd /src/swirlbeam && bash scripts/package.sh build' \

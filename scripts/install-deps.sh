@@ -12,6 +12,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy fonts-dejavu-core imagemagick espeak-ng
   clang libclang-rt-14-dev valgrind
   desktop-file-utils appstream man-db dpkg-dev file
+  chromium chromium-driver python3-selenium python3-pytest python3-pil
 )
 [ $# -gt 0 ] && packages=("$@")
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Swirlbeam twice (plain with warnings as errors, and with ASan+UBSan) and runs the whole
 # test suite headless under Xvfb with Mesa's software OpenGL. The real display-mode tests start an
-# Xorg server of their own (dummy driver, installed by install-deps.sh).
+# Xorg server of their own (dummy driver, installed by install-deps.sh). Then the browser build is
+# tested in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,9 @@ run_suite() {
 
 run_suite build
 ASAN_OPTIONS=detect_leaks=0 run_suite build-asan -DSWIRLBEAM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+# The browser build, in headless Chromium against the plain build.
+bash scripts/test-web.sh
 
 # Fuzz targets (libFuzzer, clang), a minute each.
 bash scripts/fuzz-ci.sh
