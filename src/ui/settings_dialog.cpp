@@ -121,8 +121,7 @@ DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
   Fl_Pixmap picture(comet_swirl_xpm);
   const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units);
   DialogView view;
-  Fl_Double_Window window((Fl::w() - size.width) / 2, (Fl::h() - size.height) / 2, size.width,
-                          size.height, dialog_title);
+  Fl_Double_Window window(size.width, size.height, dialog_title);
   for (const DialogControl& control : dialog_controls) {
     make_control(control, view, picture)->callback(on_command, control.id);
   }
@@ -131,7 +130,7 @@ DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
   window.set_modal();
   show_state(view, initial);
 
-  window.show();
+  show_window(window);
   view.resolution->take_focus();
   while (!view.end && !quit_signalled()) Fl::wait(0.1);
   final_state = read_state(view);
