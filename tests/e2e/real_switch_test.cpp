@@ -23,6 +23,7 @@
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
+#include "support/x_server.h"
 
 namespace {
 
@@ -112,34 +113,23 @@ class RealSwitch : public ::testing::Test {
     }
     if (!skip_reason.empty()) return;
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
-    server_dir = std::make_unique<TempDir>();
-    server_pid =
-        start_process({xorg, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-config",
-                       SWIRLBEAM_XORG_CONFIG, "-logfile", server_dir->file("xorg.log")},
-                      ProcessOptions{}, server_dir->file("display"), server_dir->file("xorg.err"));
-    for (int i = 0; i < 400; ++i) {  // it writes its display number once it takes connections
-      const std::string number = read_text(server_dir->file("display"));
-      if (number.find('\n') != std::string::npos) {
-        display = ":" + number.substr(0, number.find('\n'));
-        break;
-      }
-      ::usleep(50000);
-    }
+    logs = std::make_unique<TempDir>();
+    server = std::make_unique<XServer>(
+        std::vector<std::string>{xorg, "-noreset", "-nolisten", "tcp", "-config",
+                                 SWIRLBEAM_XORG_CONFIG, "-logfile", logs->file("xorg.log")});
+    display = server->display();
     if (const char* old = std::getenv("DISPLAY")) old_display = old;
     ::setenv("DISPLAY", display.c_str(), 1);
   }
   static void TearDownTestSuite() {
-    if (server_pid > 0) {
-      ::kill(server_pid, SIGTERM);
-      wait_process(server_pid, 10);
-    }
+    server.reset();
     old_display.empty() ? ::unsetenv("DISPLAY") : ::setenv("DISPLAY", old_display.c_str(), 1);
-    server_dir.reset();
+    logs.reset();
   }
 
   void SetUp() override {
     if (!skip_reason.empty()) GTEST_SKIP() << skip_reason;
-    ASSERT_FALSE(display.empty()) << read_text(server_dir->file("xorg.log"));
+    ASSERT_FALSE(display.empty()) << read_text(logs->file("xorg.log"));
     arrange_side_by_side();
     ASSERT_EQ(monitors(), side_by_side);
     write_fixture_media(dir.path(), false);
@@ -180,8 +170,8 @@ class RealSwitch : public ::testing::Test {
   }
 
   static inline std::string skip_reason, display, old_display;
-  static inline std::unique_ptr<TempDir> server_dir;
-  static inline int server_pid = -1;
+  static inline std::unique_ptr<TempDir> logs;
+  static inline std::unique_ptr<XServer> server;
   TempDir dir;
   int pid = -1;
   bool finished = false;
