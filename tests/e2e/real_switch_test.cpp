@@ -303,7 +303,11 @@ TEST_F(RealSwitch, ASecondMonitorChangedOrTurnedOffDuringTheShowStaysAsTheUserSe
 TEST_F(RealSwitch, APrimaryMonitorAwayFromTheOriginGetsTheSwitchAndIsGuarded) {
   xrandr({"--output", "DUMMY1", "--pos", "0x0", "--output", "DUMMY0", "--pos", "1024x0"});
   ASSERT_EQ(monitors(), "DUMMY0 1280x1024+1024+0 DUMMY1 1024x768+0+0");
-  const XWindow window = start_show(640, 480);
+  launch(640, 480);
+  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+  ASSERT_NE(dialog, 0u) << read_text(dir.file("err.txt"));
+  EXPECT_EQ(window_geometry(dialog).x, 1024 + (1280 - 303) / 2);  // centred on the primary
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
   ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
   EXPECT_TRUE(mode_becomes("640x480", appear_seconds));
   EXPECT_EQ(monitors(), "DUMMY0 640x480+1024+0 DUMMY1 1024x768+0+0");
