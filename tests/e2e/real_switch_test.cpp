@@ -21,6 +21,7 @@
 #include "platform/window.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 #include "support/x_server.h"
@@ -103,7 +104,7 @@ bool no_guard_left(double seconds) {
   return false;
 }
 
-class RealSwitch : public ::testing::Test {
+class RealSwitch : public ::testing::Test, protected ShowProgram {
  protected:
   static void SetUpTestSuite() {
     if (::access(xorg, X_OK) != 0 || ::access(dummy_driver, R_OK) != 0) {
@@ -132,28 +133,16 @@ class RealSwitch : public ::testing::Test {
     ASSERT_FALSE(display.empty()) << read_text(logs->file("xorg.log"));
     arrange_side_by_side();
     ASSERT_EQ(monitors(), side_by_side);
-    write_fixture_media(dir.path(), false);
   }
   void TearDown() override {
-    if (pid > 0 && !finished) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
+    stop();
     no_guard_left(back_seconds);
   }
 
   // Starts the program set for full screen at this size.
   void launch(int width, int height) {
-    Settings s;
-    s.fullscreen = 1;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
-    ProcessOptions options;
-    options.working_dir = dir.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
-    finished = false;
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+    configure(true, width, height);
+    start();
   }
   // The show's window, once past the settings dialog.
   XWindow start_show(int width, int height) {
@@ -162,9 +151,7 @@ class RealSwitch : public ::testing::Test {
   }
 
   ProcessResult finish() {
-    ProcessResult r = wait_process(pid, 20);
-    finished = true;
-    r.err = read_text(dir.file("err.txt"));
+    ProcessResult r = ShowProgram::finish();
     EXPECT_FALSE(r.timed_out);
     return r;
   }
@@ -172,9 +159,6 @@ class RealSwitch : public ::testing::Test {
   static inline std::string skip_reason, display, old_display;
   static inline std::unique_ptr<TempDir> logs;
   static inline std::unique_ptr<XServer> server;
-  TempDir dir;
-  int pid = -1;
-  bool finished = false;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 
@@ -28,47 +29,13 @@ constexpr double appear_seconds = 20;
   return ::testing::AssertionFailure() << text.substr(0, 300);
 }
 
-class ShowWindow : public ::testing::Test {
+class ShowWindow : public ::testing::Test, protected ShowProgram {
  protected:
   void SetUp() override {
     if (!display_available()) GTEST_SKIP() << "needs an X display";
-    write_fixture_media(dir.path(), false);
-  }
-  void TearDown() override {
-    if (pid > 0 && !finished) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
   }
 
-  void configure(bool fullscreen, int width, int height) {
-    Settings s;
-    s.fullscreen = fullscreen ? 1 : 0;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
-  }
-
-  void start() {
-    ProcessOptions options;
-    options.working_dir = dir.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
-  }
-
-  ProcessResult finish(double seconds = 10) {
-    ProcessResult r = wait_process(pid, seconds);
-    finished = true;
-    r.err = stderr_text();
-    return r;
-  }
-
-  std::string stderr_text() { return read_text(dir.file("err.txt")); }
   bool stderr_has(const std::string& text) { return stderr_text().find(text) != std::string::npos; }
-
-  TempDir dir;
-  int pid = -1;
-  bool finished = false;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 #include "support/x_server.h"
@@ -37,7 +38,7 @@ std::string screen_modes() {
   return monitors;
 }
 
-class UnderWindowManager : public ::testing::TestWithParam<Server> {
+class UnderWindowManager : public ::testing::TestWithParam<Server>, protected ShowProgram {
  protected:
   void SetUp() override {
     const bool xorg = GetParam() == Server::xorg;
@@ -58,41 +59,21 @@ class UnderWindowManager : public ::testing::TestWithParam<Server> {
     if (const char* old = std::getenv("DISPLAY")) old_display = old;
     ::setenv("DISPLAY", server->display().c_str(), 1);
     ASSERT_TRUE(server->start_window_manager(openbox)) << read_text(server->file("wm.err"));
-    write_fixture_media(dir.path(), false);
   }
   void TearDown() override {
-    if (pid > 0 && !finished) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
+    stop();
     server.reset();
     old_display.empty() ? ::unsetenv("DISPLAY") : ::setenv("DISPLAY", old_display.c_str(), 1);
   }
 
   void start(bool fullscreen, int width, int height) {
-    Settings s;
-    s.fullscreen = fullscreen ? 1 : 0;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
-    ProcessOptions options;
-    options.working_dir = dir.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
-  }
-  ProcessResult finish() {
-    ProcessResult r = wait_process(pid, 20);
-    finished = true;
-    r.err = read_text(dir.file("err.txt"));
-    EXPECT_FALSE(r.timed_out);
-    return r;
+    configure(fullscreen, width, height);
+    ShowProgram::start();
   }
 
-  TempDir logs, dir;
+  TempDir logs;
   std::unique_ptr<XServer> server;
   std::string old_display;
-  int pid = -1;
-  bool finished = false;
 };
 
 }  // namespace
@@ -100,7 +81,7 @@ class UnderWindowManager : public ::testing::TestWithParam<Server> {
 TEST_P(UnderWindowManager, DialogThenTheShowInAWindowThenEscape) {
   start(false, 640, 480);
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+  ASSERT_NE(window, 0u) << stderr_text();
   const WindowGeometry g = window_geometry(window);
   EXPECT_EQ(g.width, 640);
   EXPECT_EQ(g.height, 480);
@@ -115,7 +96,7 @@ TEST_P(UnderWindowManager, TheDialogAskedToGoFullScreenKeepsItsControlsThenTheSh
   const std::string desktop = screen_modes();
   start(true, width, height);
   const XWindow dialog = find_window_named(dialog_name, appear_seconds);
-  ASSERT_NE(dialog, 0u) << read_text(dir.file("err.txt"));
+  ASSERT_NE(dialog, 0u) << stderr_text();
   // openbox takes the dialog's fixed size at its word; a window manager that enlarges it anyway
   // gets the controls in the middle.
   ASSERT_TRUE(request_full_screen(dialog));
@@ -129,7 +110,7 @@ TEST_P(UnderWindowManager, TheDialogAskedToGoFullScreenKeepsItsControlsThenTheSh
   xdotool({"mousemove", "--window", std::to_string(dialog), std::to_string(x), std::to_string(y),
            "click", "1"});
   const XWindow window = find_window_of_process(pid, appear_seconds);
-  ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+  ASSERT_NE(window, 0u) << stderr_text();
   for (int i = 0; i < 100 && window_geometry(window).width != width; ++i) ::usleep(50000);
   g = window_geometry(window);
   EXPECT_EQ(g.x, 0);
