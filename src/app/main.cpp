@@ -19,15 +19,6 @@ int fail(const char* text) {
   return fatal_exit_code;
 }
 
-bool load_samples() {
-  strike_sample = load_sample("strike.wav");
-  if (strike_sample == nullptr) return false;
-  swirlbeam_sample = load_sample("swirlbeam.wav");
-  if (swirlbeam_sample == nullptr) return false;
-  thanks_sample = load_sample("thanks.wav");
-  return thanks_sample != nullptr;
-}
-
 }  // namespace
 
 int main() {

@@ -9,6 +9,13 @@
 
 const FrameIo window_frame_io = {pump_messages, draw_frame, present_frame};
 
+bool run_show_frame(float now, float start, const FrameIo& io) {
+  const bool last = advance_stage(now, start) && effects.stage == last_stage;
+  update_effects(effects.stage);
+  io.draw();
+  return last;
+}
+
 int run_main_loop(const FrameTimer& timer, float start, const FrameIo& io) {
   int exit_code = 0;
   bool last_frame = false;
@@ -17,9 +24,7 @@ int run_main_loop(const FrameTimer& timer, float start, const FrameIo& io) {
     if (active && keys[key_escape]) break;
 
     const auto now = static_cast<float>(timer.elapsed_ms());
-    if (advance_stage(now, start) && effects.stage == last_stage) last_frame = true;
-    update_effects(effects.stage);
-    io.draw();
+    last_frame = run_show_frame(now, start, io);
     io.present();
 
     // Busy-wait: sleeping would overshoot the 10 ms the animation steps are sized for.

@@ -8,3 +8,7 @@ extern Song* song;
 extern Sample* strike_sample;
 extern Sample* swirlbeam_sample;
 extern Sample* thanks_sample;
+
+// strike.wav, swirlbeam.wav, thanks.wav in that order, from the working folder; false at the
+// first that cannot be loaded.
+bool load_samples();

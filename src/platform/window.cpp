@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <SDL.h>
 
 #include "app/keys.h"
@@ -9,12 +8,13 @@
 #include "app/settings.h"
 #include "app/sound_handles.h"
 #include "platform/display_guard.h"
+#include "platform/event_pump.h"
 #include "platform/full_screen_check.h"
+#include "platform/full_screen_question.h"
 #include "platform/icon.h"
 #include "platform/message.h"
 #include "platform/quit_signal.h"
 #include "platform/sound.h"
-#include "platform/virtual_keys.h"
 
 namespace {
 
@@ -99,13 +99,11 @@ bool prepare_full_screen(const SDL_DisplayMode& mode) {
 }
 
 bool ask_for_window_instead() {
-  if (ask_yes_no("The requested fullscreen mode is not\nsupported by your video card.\nUse the "
-                 "windowed mode instead?",
-                 "Swirlbeam")) {
+  if (ask_yes_no(full_screen_question, full_screen_caption)) {
     settings.fullscreen = 0;
     return true;
   }
-  show_message("Program will now close.", "Swirlbeam", MessageIcon::stop);
+  show_message(closing_notice, full_screen_caption, MessageIcon::stop);
   return false;
 }
 
@@ -138,34 +136,6 @@ bool full_screen_taken(int width, int height) {
   }
   SDL_SetWindowResizable(window, SDL_TRUE);
   return true;
-}
-
-// A key pressed and released between two frames would otherwise never be seen down: its release
-// waits for the next pump, so that a quick tap of Escape still ends the show on a slow machine.
-bool went_down_this_pump[key_count];
-bool release_next_pump[key_count];
-
-void apply_deferred_releases() {
-  for (int code = 0; code < key_count; ++code) {
-    if (release_next_pump[code]) keys[code] = false;
-    release_next_pump[code] = false;
-    went_down_this_pump[code] = false;
-  }
-}
-
-void record_key(const SDL_KeyboardEvent& key) {
-  const int code = virtual_key_code(key.keysym.sym);
-  if (code < 0) return;
-  if (key.type == SDL_KEYDOWN) {
-    if ((key.keysym.mod & KMOD_ALT) != 0) return;  // Alt combinations are system keys
-    keys[code] = true;
-    went_down_this_pump[code] = true;
-    release_next_pump[code] = false;
-  } else if (went_down_this_pump[code]) {
-    release_next_pump[code] = true;
-  } else {
-    keys[code] = false;
-  }
 }
 
 void handle_window_event(const SDL_WindowEvent& event) {
@@ -273,35 +243,8 @@ void shutdown() {
   }
 }
 
-void resize_view(int width, int height) {
-  if (height == 0) height = 1;
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(90.0, static_cast<double>(4.0f / 3.0f), static_cast<double>(0.1f), 200.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-}
-
 bool pump_messages(int& quit_code) {
-  apply_deferred_releases();
-  SDL_Event event;
-  while (!quit_posted && SDL_PollEvent(&event)) {
-    switch (event.type) {
-      case SDL_QUIT:
-        quit_posted = true;
-        break;
-      case SDL_WINDOWEVENT:
-        handle_window_event(event.window);
-        break;
-      case SDL_KEYDOWN:
-      case SDL_KEYUP:
-        record_key(event.key);
-        break;
-      default:
-        break;
-    }
-  }
+  pump_events(handle_window_event, quit_posted);
   if (quit_signalled()) quit_posted = true;
   if (!quit_posted) return true;
   quit_code = 0;

@@ -113,18 +113,6 @@ struct Outputs {
   }
 };
 
-// Frames whose pictures nobody looks at are still drawn, for the random numbers the drawing
-// takes, but into a one-pixel scissor box: the rasteriser then skips nearly all their work. Every
-// frame starts by clearing the whole picture, so the pictures that are kept come out the same.
-void fast_forward(bool on) {
-  if (on) {
-    glScissor(0, 0, 1, 1);
-    glEnable(GL_SCISSOR_TEST);
-  } else {
-    glDisable(GL_SCISSOR_TEST);
-  }
-}
-
 void print_bench_header(const CaptureOptions& o, int last_frame) {
   const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   std::printf("swirlbeam-capture --bench: %dx%d, timing frames %d..%d, every %d, on %s\n", o.width,

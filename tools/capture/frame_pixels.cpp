@@ -19,3 +19,12 @@ std::vector<std::uint8_t> read_frame_pixels(int width, int height) {
   }
   return top_first;
 }
+
+void fast_forward(bool on) {
+  if (on) {
+    glScissor(0, 0, 1, 1);
+    glEnable(GL_SCISSOR_TEST);
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+  }
+}
