@@ -181,9 +181,11 @@ bool press_start_in_settings_dialog(double timeout_seconds) {
 }
 
 XWindow wait_for_show_window(int pid, double timeout_seconds) {
-  bool dialog_passed = false;
+  int polls = 0;
   return poll_for(timeout_seconds, [&]() -> XWindow {
-    if (!dialog_passed) dialog_passed = press_start_in_settings_dialog(0);
+    // Once a second while the dialog stays: a Return that came before it took keys (a window
+    // manager still placing it, a loaded machine) is lost.
+    if (polls++ % 20 == 0) press_start_in_settings_dialog(0);
     return first_number(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid),
                                  "--name", "^Swirlbeam$"}));
   });
