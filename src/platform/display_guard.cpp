@@ -186,7 +186,7 @@ void guard_display_mode(SDL_Window* window) {
   if (guard_socket >= 0) {
     char byte = 0;
     if (read_from_guard(byte) != 1) {
-      SDL_Log("display: %s did not answer: the desktop's mode is not guarded", guard_name);
+      SDL_Log("display: %s gave no answer: the desktop's mode is not guarded", guard_name);
       dismiss_guard(WNOHANG);  // a guard that answers late then leaves without touching anything
     } else {
       reap_launcher(0);
