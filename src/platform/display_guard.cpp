@@ -1,6 +1,8 @@
 #include "platform/display_guard.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -8,7 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <string>
@@ -26,6 +31,11 @@ pid_t guard_launcher = -1;
 constexpr int crash_signals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 constexpr const char* guard_name = "swirlbeam-display-guard";
 constexpr int guard_ready_ms = 3000;
+constexpr char stand_down = 's';  // the mode is back: the guard leaves without touching anything
+constexpr char refused = 'r';  // a switch was refused: the guard puts the monitor back, dark or not
+XErrorHandler sdl_error_handler = nullptr;
+std::atomic<bool> display_refused{false};
+int randr_opcode = -1;
 
 // Not async-signal-safe, but the process is going down anyway and the desktop matters more.
 void on_crash(int signal_number) {
@@ -39,24 +49,23 @@ bool is_x11() {
 }
 
 // Beside our own executable (the build folder, or an installed bin folder), in our libexec folder
-// beside that, or where it was installed.
+// beside that, or where it was installed or packaged.
 std::string find_guard() {
   char self[PATH_MAX];
   const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
   std::string folder = length > 0 ? std::string(self, static_cast<size_t>(length)) : "";
   folder = folder.substr(0, folder.rfind('/') + 1);
-  std::string candidates[] = {folder + guard_name, folder + "../libexec/swirlbeam/" + guard_name,
-#ifdef SWIRLBEAM_GUARD_INSTALLED
-                              SWIRLBEAM_GUARD_INSTALLED
-#endif
-  };
+  const std::string candidates[] = {folder + guard_name,
+                                    folder + "../libexec/swirlbeam/" + guard_name,
+                                    SWIRLBEAM_GUARD_INSTALLED, SWIRLBEAM_GUARD_PACKAGED};
   for (const std::string& path : candidates) {
     if (!path.empty() && path[0] == '/' && ::access(path.c_str(), X_OK) == 0) return path;
   }
   return "";
 }
 
-bool spawn_guard(const std::string& path, int guard_end) {
+bool spawn_guard(const std::string& path, int guard_end, const SDL_DisplayMode& mode,
+                 const SDL_Rect& monitor) {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
   posix_spawn_file_actions_init(&actions);
@@ -71,7 +80,10 @@ bool spawn_guard(const std::string& path, int guard_end) {
   posix_spawnattr_setsigmask(&attributes, &signals);
   sigfillset(&signals);
   posix_spawnattr_setsigdefault(&attributes, &signals);
-  char* argv[] = {const_cast<char*>(guard_name), nullptr};
+  std::string args[] = {guard_name, std::to_string(mode.w), std::to_string(mode.h),
+                        std::to_string(monitor.x), std::to_string(monitor.y)};
+  char* argv[] = {args[0].data(), args[1].data(), args[2].data(),
+                  args[3].data(), args[4].data(), nullptr};
   const int failed =
       posix_spawn(&guard_launcher, path.c_str(), &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -86,11 +98,71 @@ void reap_launcher(int options) {
   if (guard_launcher > 0 && ::waitpid(guard_launcher, nullptr, options) != 0) guard_launcher = -1;
 }
 
+// One byte from the guard (1), its end (0) or nothing in time (-1). A quit signal meanwhile must
+// not leave the switch unguarded.
+ssize_t read_from_guard(char& byte) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(guard_ready_ms);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd ready{guard_socket, POLLIN, 0};
+    const int polled = ::poll(&ready, 1, static_cast<int>(std::max<long long>(left, 0)));
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled != 1) return -1;
+    ssize_t n;
+    while ((n = ::read(guard_socket, &byte, 1)) < 0 && errno == EINTR) {
+    }
+    return n;
+  }
+}
+
+// Tells the guard to leave: at once without touching anything (`stand_down`), or once it has put
+// the monitor back (`refused`).
+void dismiss_guard(int reap_options, char byte = stand_down) {
+  while (::send(guard_socket, &byte, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
+  }
+  char answer;
+  if (byte == refused) {
+    while (read_from_guard(answer) == 1) {
+    }
+  }
+  ::close(guard_socket);
+  guard_socket = -1;
+  reap_launcher(reap_options);
+}
+
+// A display can list a mode and refuse it (SDL asks for a screen no larger than the monitor's new
+// mode, which another monitor beside it forbids), with an X error that Xlib's default handler
+// (behind SDL's) turns into the end of the program. A refused switch is asked about instead, and
+// the guard then puts back the monitor SDL left dark or half switched.
+int tolerate_refused_switch(Display* display, XErrorEvent* error) {
+  if (error->request_code == randr_opcode) {
+    display_refused = true;
+    SDL_Log("display: the display refused the mode (X error %d)", error->error_code);
+    return 0;
+  }
+  return sdl_error_handler != nullptr ? sdl_error_handler(display, error) : 0;
+}
+
+void tolerate_refused_switches(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  int event_base, error_base;
+  if (randr_opcode >= 0 || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 ||
+      !XQueryExtension(info.info.x11.display, "RANDR", &randr_opcode, &event_base, &error_base)) {
+    return;
+  }
+  sdl_error_handler = XSetErrorHandler(tolerate_refused_switch);
+}
+
 }  // namespace
 
 void start_display_guard(const SDL_DisplayMode& mode) {
   SDL_DisplayMode desktop;
+  SDL_Rect monitor;
   if (guard_socket >= 0 || !is_x11() || SDL_GetDesktopDisplayMode(0, &desktop) != 0 ||
+      SDL_GetDisplayBounds(0, &monitor) != 0 ||
       (desktop.w == mode.w && desktop.h == mode.h && desktop.refresh_rate == mode.refresh_rate)) {
     return;
   }
@@ -100,7 +172,7 @@ void start_display_guard(const SDL_DisplayMode& mode) {
     SDL_Log("display: cannot start %s: the desktop's mode is not guarded", guard_name);
     return;
   }
-  const bool started = spawn_guard(path, ends[1]);
+  const bool started = spawn_guard(path, ends[1], mode, monitor);
   ::close(ends[1]);
   if (!started) {
     ::close(ends[0]);
@@ -112,19 +184,15 @@ void start_display_guard(const SDL_DisplayMode& mode) {
 
 void guard_display_mode(SDL_Window* window) {
   if (guard_socket >= 0) {
-    pollfd ready{guard_socket, POLLIN, 0};
     char byte = 0;
-    if (::poll(&ready, 1, guard_ready_ms) != 1) {
-      SDL_Log("display: %s did not answer: the desktop's mode is not guarded", guard_name);
-      ::close(guard_socket);  // a guard that answers late then leaves without touching anything
-      guard_socket = -1;
-      reap_launcher(WNOHANG);
-    } else if (::read(guard_socket, &byte, 1) != 1) {
-      stop_display_guard();  // it could not record the mode, and said why
+    if (read_from_guard(byte) != 1) {
+      SDL_Log("display: %s gave no answer: the desktop's mode is not guarded", guard_name);
+      dismiss_guard(WNOHANG);  // a guard that answers late then leaves without touching anything
     } else {
       reap_launcher(0);
     }
   }
+  tolerate_refused_switches(window);
   guarded_window = window;
   mode_changed = true;
   struct sigaction action {};
@@ -135,14 +203,12 @@ void guard_display_mode(SDL_Window* window) {
 }
 
 void stop_display_guard() {
-  if (guard_socket < 0) return;
-  ::close(guard_socket);
-  guard_socket = -1;
-  reap_launcher(0);
+  if (guard_socket >= 0) dismiss_guard(0);
 }
 
 void restore_display_mode() {
   if (!mode_changed.exchange(false)) return;
   if (guarded_window != nullptr) SDL_SetWindowFullscreen(guarded_window, 0);
   guarded_window = nullptr;
+  if (guard_socket >= 0) dismiss_guard(0, display_refused ? refused : stand_down);
 }

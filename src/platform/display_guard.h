@@ -13,5 +13,6 @@ void stop_display_guard();
 // The window is about to hold the display in its own mode; waits (briefly) until the guard
 // process has recorded the desktop's.
 void guard_display_mode(SDL_Window* window);
-// Gives the desktop its mode back; does nothing when the mode was not changed, or twice.
+// Gives the desktop its mode back and lets the guard go (after it has put back what the display
+// refused to); does nothing when the mode was not changed, or twice.
 void restore_display_mode();

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 #include <cstdio>
 #include <cstring>
@@ -41,32 +42,28 @@ IconImage parse_xpm(const char* const* xpm, int line_count) {
   return image;
 }
 
-namespace {
-
-// X11 window managers pick the size they need from _NET_WM_ICON, which may hold several.
-void set_both_sizes_on_x11(SDL_Window* window, const IconImage& large, const IconImage& small) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+void mark_x11_window(Display* display, unsigned long window) {
+  const IconImage large = parse_xpm(icon_32_xpm, static_cast<int>(std::size(icon_32_xpm)));
+  const IconImage small = parse_xpm(icon_16_xpm, static_cast<int>(std::size(icon_16_xpm)));
+  // X11 window managers pick the size they need from _NET_WM_ICON, which may hold several.
   std::vector<long> data;  // Xlib wants 32-bit values in longs
   for (const IconImage* image : {&large, &small}) {
+    if (image->width == 0) continue;
     data.push_back(image->width);
     data.push_back(image->height);
     data.insert(data.end(), image->argb.begin(), image->argb.end());
   }
-  Display* display = info.info.x11.display;
-  XChangeProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_ICON", False),
-                  XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
                   static_cast<int>(data.size()));
+  XClassHint hint{const_cast<char*>(window_class), const_cast<char*>(window_class)};
+  XSetClassHint(display, window, &hint);
   XFlush(display);
 }
 
-}  // namespace
-
 void set_window_icon(SDL_Window* window) {
   const IconImage large = parse_xpm(icon_32_xpm, static_cast<int>(std::size(icon_32_xpm)));
-  const IconImage small = parse_xpm(icon_16_xpm, static_cast<int>(std::size(icon_16_xpm)));
-  if (large.width == 0 || small.width == 0) return;
+  if (large.width == 0) return;
   std::vector<std::uint32_t> pixels = large.argb;
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
       pixels.data(), large.width, large.height, 32, large.width * 4, SDL_PIXELFORMAT_ARGB8888);
@@ -74,5 +71,9 @@ void set_window_icon(SDL_Window* window) {
     SDL_SetWindowIcon(window, surface);
     SDL_FreeSurface(surface);
   }
-  set_both_sizes_on_x11(window, large, small);
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+    mark_x11_window(info.info.x11.display, info.info.x11.window);
+  }
 }

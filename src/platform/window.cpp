@@ -182,7 +182,11 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
   request_pixel_format(color_bits);
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
                        (full_screen ? 0 : SDL_WINDOW_RESIZABLE);
-  window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+  // Full screen takes the monitor the window is on: the primary one, SDL's display 0, whose
+  // corner need not be the screen's origin.
+  SDL_Rect primary{0, 0, 0, 0};
+  SDL_GetDisplayBounds(0, &primary);
+  window = SDL_CreateWindow(title, primary.x, primary.y, width, height, flags);
   if (window == nullptr) {
     shutdown();
     window_error("Window Creation Error.");

@@ -83,10 +83,18 @@ void DialogButton::draw() {
   }
 }
 
+void CentredDialog::resize(int x, int y, int w, int h) {
+  Fl_Double_Window::resize(x, y, w, h);
+  if (content_ != nullptr) {
+    content_->position(std::max(0, (w - content_->w()) / 2), std::max(0, (h - content_->h()) / 2));
+  }
+}
+
+// As a group box of a Windows dialog, the top line sits half a line down, caption or not.
 void GroupFrame::draw() {
   const char* caption = label();
   fl_font(labelfont(), labelsize());
-  const int line = caption != nullptr ? fl_height() / 2 : 0;
+  const int line = fl_height() / 2;
   fl_draw_box(FL_ENGRAVED_FRAME, x(), y() + line, w(), h() - line, color());
   if (caption == nullptr) return;
   const int left = x() + 6;

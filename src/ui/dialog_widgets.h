@@ -4,6 +4,8 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Choice.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
 
 // A drop-down list that Up and Down step through; with nothing selected either key takes the
 // first entry. While it has the focus it takes typed characters for itself, picking entries by
@@ -39,4 +41,16 @@ class GroupFrame : public Fl_Box {
 
  protected:
   void draw() override;
+};
+
+// A dialog of fixed size that a window manager may still enlarge (full screen, maximised): its
+// controls, held in one group, then stay whole in the middle.
+class CentredDialog : public Fl_Double_Window {
+ public:
+  using Fl_Double_Window::Fl_Double_Window;
+  void resize(int x, int y, int w, int h) override;
+  void content(Fl_Group* group) { content_ = group; }
+
+ private:
+  Fl_Group* content_ = nullptr;
 };

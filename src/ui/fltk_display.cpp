@@ -1,7 +1,10 @@
 #include "ui/fltk_display.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/x.H>
+
+#include "platform/icon.h"
 
 bool open_fltk_display() {
   if (fl_display != nullptr) return true;
@@ -14,4 +17,14 @@ bool open_fltk_display() {
 void sync_fltk_display() {
   Fl::flush();
   XSync(fl_display, False);
+}
+
+void show_window(Fl_Window& window) {
+  // FLTK lists the primary monitor first.
+  int x, y, width, height;
+  Fl::screen_xywh(x, y, width, height, 0);
+  window.position(x + (width - window.w()) / 2, y + (height - window.h()) / 2);
+  window.xclass(window_class);  // FLTK writes it with a capital first letter: again at once below
+  window.show();
+  mark_x11_window(fl_display, fl_xid(&window));
 }

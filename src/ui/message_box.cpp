@@ -2,8 +2,6 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
-#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "platform/quit_signal.h"
+#include "ui/dialog_widgets.h"
 #include "ui/fltk_display.h"
 
 namespace {
@@ -67,10 +66,13 @@ void on_no(Fl_Widget*, void* answer) {
   *static_cast<std::optional<BoxAnswer>*>(answer) = BoxAnswer::no;
 }
 
-void add_button(Fl_Button* button, Fl_Callback* pressed, std::optional<BoxAnswer>& answer) {
+// Tab moves the focus between the buttons; Return or Space presses the focused one.
+Fl_Button* add_button(int x, int y, const char* label, bool is_default, Fl_Callback* pressed,
+                      std::optional<BoxAnswer>& answer) {
+  auto* button = new DialogButton(x, y, button_width, button_height, label, is_default);
   button->labelsize(font_size);
-  button->clear_visible_focus();  // no focus to move: Return is always Yes
   button->callback(pressed, &answer);
+  return button;
 }
 
 }  // namespace
@@ -90,7 +92,7 @@ BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon ico
   const int height = margin + content_height + buttons_gap + button_height + margin;
 
   std::optional<BoxAnswer> answer;
-  Fl_Window window((Fl::w() - width) / 2, (Fl::h() - height) / 2, width, height, caption);
+  Fl_Window window(width, height, caption);
   const IconLook look = icon_look(icon);
   auto* mark = new Fl_Box(FL_THIN_UP_BOX, margin, margin + (content_height - icon_side) / 2,
                           icon_side, icon_side, look.label);
@@ -104,21 +106,22 @@ BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon ico
   message->labelsize(font_size);
   message->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
 
-  // Return presses OK or Yes wherever the focus is; Escape and the close box go to the window.
+  // OK or Yes has the focus first, so Return alone means Yes; Escape and the close box go to the
+  // window.
   int button_x = (width - buttons_width) / 2;
   const int button_y = height - margin - button_height;
-  add_button(new Fl_Return_Button(button_x, button_y, button_width, button_height,
-                                  buttons == BoxButtons::yes_no ? "Yes" : "OK"),
-             on_yes, answer);
+  Fl_Button* first = add_button(button_x, button_y, buttons == BoxButtons::yes_no ? "Yes" : "OK",
+                                true, on_yes, answer);
   if (buttons == BoxButtons::yes_no) {
     button_x += button_width + button_gap;
-    add_button(new Fl_Button(button_x, button_y, button_width, button_height, "No"), on_no, answer);
+    add_button(button_x, button_y, "No", false, on_no, answer);
   }
   window.end();
   window.callback(on_no, &answer);
   window.set_modal();
 
-  window.show();
+  show_window(window);
+  first->take_focus();
   // A quit signal closes the box as its close box would.
   while (!answer && !quit_signalled()) Fl::wait(0.05);
   window.hide();

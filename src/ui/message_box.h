@@ -6,7 +6,7 @@
 
 enum class BoxAnswer {
   not_shown,  // no display, or a quit signal came before the box
-  yes,        // OK, Yes or Return
+  yes,        // OK or Yes (Return presses the focused button, at first this one)
   no,         // No, Escape, the close box or a quit signal
 };
 

@@ -2,7 +2,6 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Check_Button.H>
-#include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_Round_Button.H>
 
@@ -88,8 +87,9 @@ Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Pixmap& pic
     case ControlKind::picture: {
       // Sized to the picture plus its sunken edge, as a picture control sizes itself.
       const int edge = Fl::box_dx(FL_DOWN_FRAME);
-      auto* box =
-          new Fl_Box(FL_DOWN_FRAME, r.x, r.y, picture.w() + 2 * edge, picture.h() + 2 * edge, "");
+      // No label, not even an empty one: it would push the picture up by half a line.
+      auto* box = new Fl_Box(FL_DOWN_FRAME, r.x, r.y, picture.w() + 2 * edge,
+                             picture.h() + 2 * edge, nullptr);
       box->image(picture);
       return box;
     }
@@ -121,17 +121,19 @@ DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
   Fl_Pixmap picture(comet_swirl_xpm);
   const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units);
   DialogView view;
-  Fl_Double_Window window((Fl::w() - size.width) / 2, (Fl::h() - size.height) / 2, size.width,
-                          size.height, dialog_title);
+  CentredDialog window(size.width, size.height, dialog_title);
+  auto* content = new Fl_Group(0, 0, size.width, size.height);
   for (const DialogControl& control : dialog_controls) {
     make_control(control, view, picture)->callback(on_command, control.id);
   }
+  content->end();
+  window.content(content);
   window.end();
   window.callback(on_close, &view);
   window.set_modal();
   show_state(view, initial);
 
-  window.show();
+  show_window(window);
   view.resolution->take_focus();
   while (!view.end && !quit_signalled()) Fl::wait(0.1);
   final_state = read_state(view);

@@ -1,6 +1,7 @@
 // Full screen on an X server that really switches display modes (Xorg with the dummy driver, its
-// own server for this file): each offered size is switched to, and the desktop's mode comes back
-// however the show ends, with no guard process left behind.
+// own server for this file, with two monitors): each offered size is switched to on the primary
+// monitor, and its desktop mode comes back however the show ends, with no guard process left
+// behind and the other monitor as the user left it.
 #include <dirent.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -20,8 +21,10 @@
 #include "platform/window.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
+#include "support/x_server.h"
 
 namespace {
 
@@ -38,6 +41,31 @@ std::string output_mode() {
   return std::regex_search(text, m, std::regex(" connected (?:primary )?(\\d+x\\d+)\\+"))
              ? m[1].str()
              : "";
+}
+
+// Each monitor as XRandR reads it: "DUMMY0 640x480+0+0 DUMMY1 off".
+std::string monitors() {
+  const std::string text = run_process({"/usr/bin/xrandr", "--current"}, ProcessOptions{}).out;
+  const std::regex line(
+      "(DUMMY[01]) (?:dis)?connected(?: primary)?(?: (\\d+x\\d+\\+\\d+\\+\\d+))?");
+  std::string all;
+  for (std::sregex_iterator m(text.begin(), text.end(), line), end; m != end; ++m) {
+    all +=
+        (all.empty() ? "" : " ") + (*m)[1].str() + " " + ((*m)[2].matched ? (*m)[2].str() : "off");
+  }
+  return all;
+}
+
+void xrandr(std::vector<std::string> args) {
+  args.insert(args.begin(), "/usr/bin/xrandr");
+  run_process(args, ProcessOptions{});
+}
+
+constexpr const char* side_by_side = "DUMMY0 1280x1024+0+0 DUMMY1 1024x768+1280+0";
+
+void arrange_side_by_side() {
+  xrandr({"--output", "DUMMY0", "--primary", "--mode", "1280x1024", "--pos", "0x0", "--output",
+          "DUMMY1", "--mode", "1024x768", "--pos", "1280x0"});
 }
 
 bool mode_becomes(const std::string& mode, double seconds) {
@@ -76,7 +104,7 @@ bool no_guard_left(double seconds) {
   return false;
 }
 
-class RealSwitch : public ::testing::Test {
+class RealSwitch : public ::testing::Test, protected ShowProgram {
  protected:
   static void SetUpTestSuite() {
     if (::access(xorg, X_OK) != 0 || ::access(dummy_driver, R_OK) != 0) {
@@ -86,57 +114,35 @@ class RealSwitch : public ::testing::Test {
     }
     if (!skip_reason.empty()) return;
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
-    server_dir = std::make_unique<TempDir>();
-    server_pid =
-        start_process({xorg, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-config",
-                       SWIRLBEAM_XORG_CONFIG, "-logfile", server_dir->file("xorg.log")},
-                      ProcessOptions{}, server_dir->file("display"), server_dir->file("xorg.err"));
-    for (int i = 0; i < 400; ++i) {  // it writes its display number once it takes connections
-      const std::string number = read_text(server_dir->file("display"));
-      if (number.find('\n') != std::string::npos) {
-        display = ":" + number.substr(0, number.find('\n'));
-        break;
-      }
-      ::usleep(50000);
-    }
+    logs = std::make_unique<TempDir>();
+    server = std::make_unique<XServer>(
+        std::vector<std::string>{xorg, "-noreset", "-nolisten", "tcp", "-config",
+                                 SWIRLBEAM_XORG_CONFIG, "-logfile", logs->file("xorg.log")});
+    display = server->display();
     if (const char* old = std::getenv("DISPLAY")) old_display = old;
     ::setenv("DISPLAY", display.c_str(), 1);
   }
   static void TearDownTestSuite() {
-    if (server_pid > 0) {
-      ::kill(server_pid, SIGTERM);
-      wait_process(server_pid, 10);
-    }
+    server.reset();
     old_display.empty() ? ::unsetenv("DISPLAY") : ::setenv("DISPLAY", old_display.c_str(), 1);
-    server_dir.reset();
+    logs.reset();
   }
 
   void SetUp() override {
     if (!skip_reason.empty()) GTEST_SKIP() << skip_reason;
-    ASSERT_FALSE(display.empty()) << read_text(server_dir->file("xorg.log"));
-    ASSERT_EQ(output_mode(), desktop_mode);
-    write_fixture_media(dir.path(), false);
+    ASSERT_FALSE(display.empty()) << read_text(logs->file("xorg.log"));
+    arrange_side_by_side();
+    ASSERT_EQ(monitors(), side_by_side);
   }
   void TearDown() override {
-    if (pid > 0 && !finished) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
+    stop();
     no_guard_left(back_seconds);
   }
 
   // Starts the program set for full screen at this size.
   void launch(int width, int height) {
-    Settings s;
-    s.fullscreen = 1;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
-    ProcessOptions options;
-    options.working_dir = dir.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
-    finished = false;
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+    configure(true, width, height);
+    start();
   }
   // The show's window, once past the settings dialog.
   XWindow start_show(int width, int height) {
@@ -145,19 +151,14 @@ class RealSwitch : public ::testing::Test {
   }
 
   ProcessResult finish() {
-    ProcessResult r = wait_process(pid, 20);
-    finished = true;
-    r.err = read_text(dir.file("err.txt"));
+    ProcessResult r = ShowProgram::finish();
     EXPECT_FALSE(r.timed_out);
     return r;
   }
 
   static inline std::string skip_reason, display, old_display;
-  static inline std::unique_ptr<TempDir> server_dir;
-  static inline int server_pid = -1;
-  TempDir dir;
-  int pid = -1;
-  bool finished = false;
+  static inline std::unique_ptr<TempDir> logs;
+  static inline std::unique_ptr<XServer> server;
 };
 
 }  // namespace
@@ -251,4 +252,79 @@ TEST_F(RealSwitch, ASizeTheServerDoesNotOfferGetsTheQuestionAndNoSwitch) {
   EXPECT_TRUE(our_guards().empty());
   type_keys(window, {"Escape"});
   EXPECT_EQ(finish().exit_status, 0);
+}
+
+// Only the primary monitor is switched and guarded; what the user does to the other one during the
+// show stays, whether the show ends itself or is killed.
+TEST_F(RealSwitch, ASecondMonitorChangedOrTurnedOffDuringTheShowStaysAsTheUserSetIt) {
+  const std::vector<std::string> changes[] = {{"--off"}, {"--mode", "800x600"}};
+  for (const bool killed : {false, true}) {
+    for (const auto& change : changes) {
+      SCOPED_TRACE(change[0] + (killed ? ", SIGKILL" : ", Escape"));
+      arrange_side_by_side();
+      const XWindow window = start_show(640, 480);
+      ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+      ASSERT_TRUE(mode_becomes("640x480", appear_seconds));
+      EXPECT_EQ(monitors(), "DUMMY0 640x480+0+0 DUMMY1 1024x768+1280+0");
+      std::vector<std::string> args = {"--output", "DUMMY1"};
+      args.insert(args.end(), change.begin(), change.end());
+      xrandr(args);
+      if (killed) {
+        ::kill(pid, SIGKILL);
+      } else {
+        type_keys(window, {"Escape"});
+      }
+      finish();
+      EXPECT_TRUE(no_guard_left(back_seconds));
+      EXPECT_EQ(monitors(), change[0] == "--off" ? "DUMMY0 1280x1024+0+0 DUMMY1 off"
+                                                 : "DUMMY0 1280x1024+0+0 DUMMY1 800x600+1280+0");
+    }
+  }
+}
+
+// A laptop panel to the right of an external screen: the panel, the primary monitor, takes the
+// show and is the one guarded.
+TEST_F(RealSwitch, APrimaryMonitorAwayFromTheOriginGetsTheSwitchAndIsGuarded) {
+  xrandr({"--output", "DUMMY1", "--pos", "0x0", "--output", "DUMMY0", "--pos", "1024x0"});
+  ASSERT_EQ(monitors(), "DUMMY0 1280x1024+1024+0 DUMMY1 1024x768+0+0");
+  launch(640, 480);
+  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+  ASSERT_NE(dialog, 0u) << read_text(dir.file("err.txt"));
+  EXPECT_EQ(window_geometry(dialog).x, 1024 + (1280 - 303) / 2);  // centred on the primary
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+  EXPECT_TRUE(mode_becomes("640x480", appear_seconds));
+  EXPECT_EQ(monitors(), "DUMMY0 640x480+1024+0 DUMMY1 1024x768+0+0");
+  EXPECT_EQ(window_geometry(window).x, 1024);
+  EXPECT_EQ(our_guards().size(), 1u);
+  ::kill(pid, SIGKILL);
+  finish();
+  EXPECT_TRUE(no_guard_left(back_seconds));
+  EXPECT_EQ(monitors(), "DUMMY0 1280x1024+1024+0 DUMMY1 1024x768+0+0");
+}
+
+// Two monitors of 1024x768 side by side: the primary lists 1280x1024 but cannot take it, as the
+// screen would have to grow past the other monitor. After Yes nothing guards the windowed show, so
+// a mode the user sets meanwhile stays.
+TEST_F(RealSwitch, ARefusedSwitchAnsweredYesLeavesTheMonitorLitAndNoGuard) {
+  xrandr({"--output", "DUMMY0", "--mode", "1024x768", "--output", "DUMMY1", "--pos", "1024x0"});
+  ASSERT_EQ(monitors(), "DUMMY0 1024x768+0+0 DUMMY1 1024x768+1024+0");
+  launch(1280, 1024);
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds));
+  // The show's window, titled alike, is up before the question.
+  for (int i = 0; i < appear_seconds * 20; ++i) {
+    if (read_text(dir.file("err.txt")).find("windowed mode instead?") != std::string::npos) break;
+    ::usleep(50000);
+  }
+  const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(question, 0u) << read_text(dir.file("err.txt"));
+  EXPECT_EQ(monitors(), "DUMMY0 1024x768+0+0 DUMMY1 1024x768+1024+0");
+  press_key_in(question, "Return");
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u) << read_text(dir.file("err.txt"));
+  EXPECT_TRUE(no_guard_left(back_seconds));
+  xrandr({"--output", "DUMMY0", "--mode", "800x600"});
+  type_keys(window, {"Escape"});
+  EXPECT_EQ(finish().exit_status, 0);
+  EXPECT_EQ(monitors(), "DUMMY0 800x600+0+0 DUMMY1 1024x768+1024+0");
 }

@@ -7,6 +7,7 @@
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 
@@ -14,47 +15,27 @@ namespace {
 
 constexpr double appear_seconds = 20;
 
-class ShowWindow : public ::testing::Test {
+// The show's icon in both sizes and its class, as panels and docks read them.
+::testing::AssertionResult marked_as_the_show(XWindow window) {
+  const std::string text =
+      run_process({"/usr/bin/xprop", "-id", std::to_string(window), "WM_CLASS", "_NET_WM_ICON"},
+                  ProcessOptions{})
+          .out;
+  if (text.find("WM_CLASS(STRING) = \"swirlbeam\", \"swirlbeam\"") != std::string::npos &&
+      text.find("Icon (32 x 32)") != std::string::npos &&
+      text.find("Icon (16 x 16)") != std::string::npos) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << text.substr(0, 300);
+}
+
+class ShowWindow : public ::testing::Test, protected ShowProgram {
  protected:
   void SetUp() override {
     if (!display_available()) GTEST_SKIP() << "needs an X display";
-    write_fixture_media(dir.path(), false);
-  }
-  void TearDown() override {
-    if (pid > 0 && !finished) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
   }
 
-  void configure(bool fullscreen, int width, int height) {
-    Settings s;
-    s.fullscreen = fullscreen ? 1 : 0;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
-  }
-
-  void start() {
-    ProcessOptions options;
-    options.working_dir = dir.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
-  }
-
-  ProcessResult finish(double seconds = 10) {
-    ProcessResult r = wait_process(pid, seconds);
-    finished = true;
-    r.err = stderr_text();
-    return r;
-  }
-
-  std::string stderr_text() { return read_text(dir.file("err.txt")); }
   bool stderr_has(const std::string& text) { return stderr_text().find(text) != std::string::npos; }
-
-  TempDir dir;
-  int pid = -1;
-  bool finished = false;
 };
 
 }  // namespace
@@ -126,6 +107,29 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {
   EXPECT_EQ(r.exit_status, 0);
   EXPECT_NE(r.err.find("Swirlbeam: Program will now close."), std::string::npos) << r.err;
   EXPECT_EQ(find_window_of_process(pid, 0), 0u);
+}
+
+// As a native box: Tab moves the focus from Yes to No, and Return presses the focused button.
+TEST_F(ShowWindow, DialogAndBoxesCarryTheShowsIconAndClassAndTabThenReturnMeansNo) {
+  configure(true, 640, 480);
+  start();
+  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+  ASSERT_NE(dialog, 0u) << stderr_text();
+  EXPECT_TRUE(marked_as_the_show(dialog));
+  ASSERT_TRUE(press_start_in_settings_dialog(appear_seconds)) << stderr_text();
+  const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(question, 0u) << stderr_text();
+  EXPECT_TRUE(marked_as_the_show(question));
+  press_key_in(question, "Tab");
+  press_key_in(question, "Return");
+  for (int i = 0; i < 100 && !stderr_has("Program will now close."); ++i) ::usleep(50000);
+  const XWindow notice = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(notice, 0u) << stderr_text();
+  EXPECT_TRUE(marked_as_the_show(notice));
+  press_key_in(notice, "Return");
+  const ProcessResult r = finish();
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_NE(r.err.find("answered No"), std::string::npos) << r.err;
 }
 
 TEST_F(ShowWindow, OfferedFullScreenCoversTheScreenAndGivesItBack) {

@@ -56,6 +56,31 @@ cmp -s "$t/config.dat" "$show/config.dat" || fail "own: the player's config.dat 
 cmp -s "$t/texture.jpg" "$show/texture.jpg" || fail "own: the player's texture.jpg was changed"
 cmp -s "$media/music.dat" "$show/music.dat" || fail "own: the missing music.dat was not copied"
 
+# Two starts at once: the slower one's copy of config.dat finishes after the other start's show
+# wrote the player's choice there, which must stay.
+race=$t/race/swirlbeam
+mkdir -p "$t/slow-bin"
+cat > "$t/slow-bin/cp" <<EOF
+#!/bin/sh
+case "\$*" in *config.dat*) touch "$t/copying"; while [ ! -e "$t/go" ]; do sleep 0.05; done ;; esac
+exec /bin/cp "\$@"
+EOF
+chmod 755 "$t/slow-bin/cp"
+env -i PATH="$t/slow-bin:/usr/bin:/bin" XDG_DATA_HOME="$t/race" "$prefix/bin/swirlbeam-play" \
+  > "$t/slow.out" 2> "$t/slow.err" &
+slow=$!
+for _ in $(seq 200); do [ -e "$t/copying" ] && break; sleep 0.05; done
+[ -e "$t/copying" ] || fail "race: the slow start never copied config.dat"
+run quick XDG_DATA_HOME="$t/race"
+[ "$status" -eq 7 ] || fail "race: the quick start: status $status: $(cat "$t/quick.err")"
+printf 'chosen settings' > "$race/config.dat"
+touch "$t/go"
+status=0
+wait "$slow" || status=$?
+[ "$status" -eq 7 ] || fail "race: the slow start: status $status: $(cat "$t/slow.err")"
+[ "$(cat "$race/config.dat")" = 'chosen settings' ] || fail "race: the player's config.dat was replaced"
+[ "$(ls -A "$race" | wc -l)" -eq 3 ] || fail "race: stray files: $(ls -A "$race")"
+
 # Nowhere to keep the folder.
 run nohome
 one_line_naming nohome HOME

@@ -204,9 +204,10 @@ TEST_F(Window, CarriesTheIconInBothSizesAndKeepsTheScreenSaverOff) {
   const XWindow window = open(320, 240);
   ASSERT_NE(window, 0u);
   const std::string icon =
-      run_process({"/usr/bin/xprop", "-id", std::to_string(window), "_NET_WM_ICON"},
+      run_process({"/usr/bin/xprop", "-id", std::to_string(window), "WM_CLASS", "_NET_WM_ICON"},
                   ProcessOptions{})
           .out;
+  EXPECT_NE(icon.find("WM_CLASS(STRING) = \"swirlbeam\", \"swirlbeam\""), std::string::npos);
   EXPECT_NE(icon.find("Icon (32 x 32)"), std::string::npos) << icon.substr(0, 200);
   EXPECT_NE(icon.find("Icon (16 x 16)"), std::string::npos);
   EXPECT_FALSE(SDL_IsScreenSaverEnabled());

@@ -126,20 +126,45 @@ void key_up(XWindow window, const std::string& key) {
   xdotool({"keyup", key});
 }
 
-bool send_close_request(XWindow window) {
+namespace {
+
+bool send_client_message(XWindow window, XWindow to, const char* type, long first, long second) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return false;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.message_type = XInternAtom(display, type, False);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  event.xclient.data.l[0] = first;
+  event.xclient.data.l[1] = second;
+  const long mask = to == window ? NoEventMask : SubstructureRedirectMask | SubstructureNotifyMask;
+  const Status sent =
+      XSendEvent(display, to == 0 ? DefaultRootWindow(display) : to, False, mask, &event);
   XSync(display, False);
   XCloseDisplay(display);
   return sent != 0;
+}
+
+Atom atom(const char* name) {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return None;
+  const Atom found = XInternAtom(display, name, False);
+  XCloseDisplay(display);
+  return found;
+}
+
+}  // namespace
+
+bool send_close_request(XWindow window) {
+  return send_client_message(window, window, "WM_PROTOCOLS",
+                             static_cast<long>(atom("WM_DELETE_WINDOW")), CurrentTime);
+}
+
+bool request_full_screen(XWindow window) {
+  constexpr long add = 1;
+  return send_client_message(window, 0, "_NET_WM_STATE", add,
+                             static_cast<long>(atom("_NET_WM_STATE_FULLSCREEN")));
 }
 
 void press_key_in(XWindow window, const std::string& key) {
@@ -156,9 +181,11 @@ bool press_start_in_settings_dialog(double timeout_seconds) {
 }
 
 XWindow wait_for_show_window(int pid, double timeout_seconds) {
-  bool dialog_passed = false;
+  int polls = 0;
   return poll_for(timeout_seconds, [&]() -> XWindow {
-    if (!dialog_passed) dialog_passed = press_start_in_settings_dialog(0);
+    // Once a second while the dialog stays: a Return that came before it took keys (a window
+    // manager still placing it, a loaded machine) is lost.
+    if (polls++ % 20 == 0) press_start_in_settings_dialog(0);
     return first_number(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid),
                                  "--name", "^Swirlbeam$"}));
   });

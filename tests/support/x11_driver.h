@@ -44,6 +44,8 @@ void press_key_in(XWindow window, const std::string& key);
 
 // WM_DELETE_WINDOW, as a window manager sends when the user clicks the close box.
 bool send_close_request(XWindow window);
+// Asks the window manager to make the window full screen, as its window menu does.
+bool request_full_screen(XWindow window);
 
 // Presses Return in the settings dialog once it is on the screen; false when it never came.
 bool press_start_in_settings_dialog(double timeout_seconds);

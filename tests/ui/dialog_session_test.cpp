@@ -220,6 +220,20 @@ TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {
   EXPECT_EQ(read_bytes(run.config()), bytes_of(expected));
 }
 
+// As xfwm4's "Fullscreen" does despite the fixed size: the controls stay whole in the middle.
+TEST(DialogSessionStart, EnlargedByAWindowManagerItsControlsStayCentred) {
+  ShowRun run;
+  const std::string dialog = run.open_dialog();
+  ASSERT_FALSE(dialog.empty()) << run.errors();
+  run_tool({xdotool_path, "windowsize", "--sync", dialog, "1280", "1024"});
+  const int dx = (1280 - 303) / 2, dy = (1024 - 229) / 2;
+  ShowRun::click(dialog, 165 + dx, 130 + dy);  // "24 bpp"
+  ShowRun::click(dialog, 40 + dx, 142 + dy);   // "Start!"
+  ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
+  EXPECT_EQ(run.terminate().exit_status, 0);
+  EXPECT_EQ(read_bytes(run.config())[2], 24);
+}
+
 TEST(DialogSessionCancel, EscapeLeavesTheDialogOpen) {
   ShowRun run;
   ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
