@@ -23,6 +23,7 @@ foreach(size 16 32 48 64 128 256)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES dist/swirlbeam.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES dist/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES dist/invalid.swirlbeam.Swirlbeam.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
