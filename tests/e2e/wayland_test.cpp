@@ -143,9 +143,8 @@ class Wayland : public ::testing::Test {
   }
 
   ProcessResult finish() {
-    ProcessResult r = wait_process(pid, 20);
     finished = true;
-    r.err = read_text(dir.file("err.txt"));
+    const ProcessResult r = wait_process(pid, 20, dir.file("err.txt"));
     EXPECT_FALSE(r.timed_out);
     return r;
   }
