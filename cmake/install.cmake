@@ -23,6 +23,7 @@ foreach(size 16 32 48 64 128 256)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES dist/swirlbeam.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES dist/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES dist/invalid.swirlbeam.Swirlbeam.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
@@ -64,4 +65,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# The programs to /usr/games, the changelog and the placeholder maintainer's lintian override.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb-staging.cmake)
 include(CPack)

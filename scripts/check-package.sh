@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The package from an existing build, in a minimal fresh Debian 12 root: installed alone, so that
 # nothing the X test tools bring can stand in for its dependencies; then the installed menu
-# launcher under Xvfb (scripts/smoke.sh --installed). scripts/check-fresh.sh checks the same from
-# nothing, with a fresh build; this one takes about a minute. Run as root, with mmdebstrap.
+# launcher under Xvfb (scripts/smoke.sh --installed), and lintian there: any error or warning fails.
+# scripts/check-fresh.sh checks the same from nothing, with a fresh build; this one takes about a
+# minute. Run as root, with mmdebstrap.
 # Usage: scripts/check-package.sh [BUILD_DIR] (default: build, configured and built)
 #        scripts/check-package.sh --deb FILE (a package made already)
 set -euo pipefail
@@ -37,6 +38,17 @@ ldconfig -p | grep -q 'libGLX_mesa\.so\.0 ' || fail "Mesa's GLX did not come wit
 apt-get install -y -qq --no-install-recommends xvfb xauth xdotool x11-utils > apt.log 2>&1 ||
   fail "the X test tools do not install"
 bash /tmp/smoke.sh --installed
+# Debian 12's lintian: any error or warning fails; the one override allowed is the placeholder
+# maintainer address's, where lintian finds it (Maintainer field, changelog signature).
+apt-get install -y -qq --no-install-recommends lintian > apt.log 2>&1 || fail "lintian does not install"
+lintian --fail-on none --show-overrides ./swirlbeam_*.deb > lintian.txt 2> lintian.err ||
+  { cat lintian.err >&2; fail "lintian did not run"; }
+sed 's/^/check-package: lintian: /' lintian.txt >&2
+if grep -E '^[EWOX]: ' lintian.txt |
+  grep -qvE '^O: swirlbeam: bogus-mail-host(-in-debian-changelog)? (Maintainer )?[^ ]+@invalid( |$)'; then
+  echo "check-package: lintian found more than the placeholder maintainer address (above)" >&2
+  exit 1
+fi
 INSIDE
 
 start=$(date +%s)

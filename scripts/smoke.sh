@@ -91,7 +91,10 @@ if [ "${1:-}" = "--installed" ]; then
   start_display
   export HOME="$work/home" SDL_AUDIODRIVER=dummy
   mkdir -p "$HOME"
-  launcher=$(command -v swirlbeam-play) || fail "swirlbeam-play is not on PATH"
+  # The menu entry's command, found as in a Debian session, whose PATH has the games folders.
+  command=$(sed -n 's/^Exec=//p' /usr/share/applications/swirlbeam.desktop 2>/dev/null)
+  launcher=$(PATH="$PATH:/usr/local/games:/usr/games" command -v "${command:-swirlbeam-play}") ||
+    fail "the menu entry's command is not on a session's PATH: ${command:-no menu entry}"
   dialog_then_show "$HOME" "$launcher"
   wid=$(show_window) || fail "no show window after the dialog"
   press "$wid" Escape

@@ -16,9 +16,9 @@ run_suite() {
   # One X server for the whole suite; tests that need no display remove DISPLAY themselves.
   # -noreset: by default the server resets whenever its last client leaves, and drops every
   # connection made meanwhile (a window, a dialog or an xdotool key then goes missing).
-  # Retries stay for a machine so starved that a test's own timeouts run out.
+  # ctest-ci.sh names every skipped test and every test that passed only on a retry.
   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-    ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 --repeat until-pass:3
+    bash scripts/ctest-ci.sh "$dir" -j "$jobs"
 }
 
 run_suite build

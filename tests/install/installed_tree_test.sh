@@ -31,8 +31,9 @@ for n in 16 32 48 64 128 256; do
 done
 desktop=$usr/share/applications/swirlbeam.desktop
 metainfo=$usr/share/metainfo/invalid.swirlbeam.Swirlbeam.metainfo.xml
-for f in "$desktop" "$metainfo" "$usr/share/man/man6/swirlbeam.6.gz" \
-  "$usr/share/man/man6/swirlbeam-play.6.gz" "$usr/share/man/man1/swirlbeam-capture.1.gz"; do
+for f in "$desktop" "$metainfo" "$usr/share/doc/swirlbeam/copyright" \
+  "$usr/share/man/man6/swirlbeam.6.gz" "$usr/share/man/man6/swirlbeam-play.6.gz" \
+  "$usr/share/man/man1/swirlbeam-capture.1.gz"; do
   [ -f "$f" ] || fail "${f#"$t"/root} missing"
 done
 grep -qx 'Exec=swirlbeam-play' "$desktop" || fail "the menu entry does not run the launcher"

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -136,4 +138,11 @@ ProcessResult wait_process(int pid, double timeout_seconds) {
     ::usleep(20000);
   }
   return finish(pid, status, false);
+}
+
+ProcessResult wait_process(int pid, double timeout_seconds, const std::string& err_file) {
+  ProcessResult result = wait_process(pid, timeout_seconds);
+  std::ifstream err(err_file);
+  result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+  return result;
 }

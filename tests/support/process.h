@@ -34,3 +34,5 @@ int start_process(const std::vector<std::string>& argv, const ProcessOptions& op
                   const std::string& out_file, const std::string& err_file);
 // Waits for a started program for at most `timeout_seconds`, then kills it.
 ProcessResult wait_process(int pid, double timeout_seconds);
+// The same, with what the program wrote to its stderr file.
+ProcessResult wait_process(int pid, double timeout_seconds, const std::string& err_file);

@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 std::string run_tool(const std::string& tool, const std::vector<std::string>& args) {
   std::vector<std::string> argv = {"/usr/bin/" + tool};
   argv.insert(argv.end(), args.begin(), args.end());
+  if (tool == "xwininfo" || (!args.empty() && args[0] == "search")) return run_x_query(argv).out;
   ProcessOptions options;
   options.timeout_seconds = 20;
   return run_process(argv, options).out;
@@ -57,6 +58,17 @@ WindowGeometry parse_xwininfo(const std::string& text) {
 }
 
 }  // namespace
+
+ProcessResult run_x_query(const std::vector<std::string>& argv, double timeout_seconds) {
+  ProcessOptions options;
+  options.timeout_seconds = timeout_seconds;
+  ProcessResult result;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    result = run_process(argv, options);
+    if (result.err.find("X Error of failed request") == std::string::npos) break;
+  }
+  return result;
+}
 
 bool display_available() {
   const char* display = std::getenv("DISPLAY");

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/process.h"
+
 using XWindow = unsigned long;
 
 struct WindowGeometry {
@@ -17,6 +19,10 @@ bool display_available();
 
 // Runs xdotool with these arguments; returns its standard output.
 std::string xdotool(const std::vector<std::string>& args);
+
+// Runs a tool that only reads the X server (xdotool search, xwininfo), again when it died of an
+// X error: another client's window that goes while the tool walks the tree ends it (BadWindow).
+ProcessResult run_x_query(const std::vector<std::string>& argv, double timeout_seconds = 20);
 
 // The first window of a process (SDL marks its windows with the process id); 0 when none
 // appears within the time.

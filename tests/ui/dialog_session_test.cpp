@@ -25,6 +25,7 @@ constexpr const char* show_name = "^Swirlbeam$";
 constexpr double patience_seconds = 60;  // generous: sanitizer builds start slowly
 
 ProcessResult run_tool(const std::vector<std::string>& argv, double timeout = patience_seconds) {
+  if (argv.size() > 1 && argv[1] == "search") return run_x_query(argv, timeout);
   ProcessOptions options;
   options.timeout_seconds = timeout;
   return run_process(argv, options);
