@@ -52,3 +52,18 @@ foreach(file ${page_files})
   configure_file(${file} ${site}/${name} COPYONLY)
 endforeach()
 configure_file(res/icons/32x32.png ${site}/icon.png COPYONLY)
+
+# The page carries its libraries' code, so it carries their licences too: Debian's copyright files
+# of the same versions, which the desktop build's packages install.
+configure_file(LICENSE ${site}/licences/swirlbeam.txt COPYONLY)
+foreach(pair SDL2:libsdl2-2.0-0 SDL2_mixer:libsdl2-mixer-2.0-0 libjpeg-turbo:libturbojpeg0
+    libopenmpt:libopenmpt0)
+  string(REPLACE ":" ";" pair ${pair})
+  list(GET pair 0 library)
+  list(GET pair 1 package)
+  set(copyright /usr/share/doc/${package}/copyright)
+  if(NOT EXISTS ${copyright})
+    message(FATAL_ERROR "${copyright} is missing: install ${package} (scripts/install-deps.sh)")
+  endif()
+  configure_file(${copyright} ${site}/licences/${library}.txt COPYONLY)
+endforeach()
