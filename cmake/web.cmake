@@ -29,12 +29,14 @@ set(site ${CMAKE_BINARY_DIR}/site)
 add_executable(swirlbeam web/main.cpp web/capture.cpp ${show_sources} ${capture_sources})
 target_include_directories(swirlbeam PRIVATE src tools/capture
   ${SWIRLBEAM_WEB_LIBS}/include ${SWIRLBEAM_WEB_LIBS}/include/SDL2)
-target_compile_options(swirlbeam PRIVATE -O2)
+# Exceptions caught, as on the desktop: libopenmpt rejects a damaged module by throwing (it is
+# built so), and the sound code catches it; without this the throw would end the page.
+target_compile_options(swirlbeam PRIVATE -O2 -fexceptions)
 target_link_libraries(swirlbeam PRIVATE
   ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2_mixer.a ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2.a
   ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
 target_link_options(swirlbeam PRIVATE
-  -O2 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
+  -O2 -fexceptions -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
   -lidbfs.js -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"FS\",\"UTF8ToString\"]"

@@ -16,6 +16,7 @@ import threading
 import pytest
 from PIL import Image, ImageChops
 from selenium import webdriver
+from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -62,7 +63,9 @@ def browser():
 
 
 def wait(driver, condition, seconds=60, what="the page"):
-    return WebDriverWait(driver, seconds, poll_frequency=0.1).until(
+    # Elements of a page that is reloading go stale: look again.
+    return WebDriverWait(driver, seconds, poll_frequency=0.1,
+                         ignored_exceptions=[StaleElementReferenceException]).until(
         lambda d: condition(d), message=f"waiting for {what}")
 
 
@@ -196,20 +199,33 @@ def test_full_screen_and_its_refusal(browser, site):
         os.remove(frame_page)
 
 
-def test_own_damaged_picture_gets_the_programs_message(browser, site, tmp_path):
-    damaged = tmp_path / "logo.jpg"
-    damaged.write_bytes((open(os.path.join(MEDIA, "logo.jpg"), "rb").read())[:300])
+def test_own_damaged_files_get_the_programs_messages(browser, site, tmp_path):
+    def damaged(name, content=None):
+        path = tmp_path / name
+        path.write_bytes(content or (open(os.path.join(MEDIA, name), "rb").read())[:300])
+        return str(path)
+
+    def back_to_the_default_media():
+        browser.find_element(By.ID, "default-media").click()
+        wait(browser, lambda d: visible(d, "dialog") and not visible(d, "default-media"),
+             what="the default media back")
+
     open_form(browser, site)
-    browser.find_element(By.ID, "media-picker").send_keys(str(damaged))
+    # The music is loaded before the form, as on the desktop. (A cut module still plays.)
+    browser.find_element(By.ID, "media-picker").send_keys(damaged("music.dat", b"not music" * 40))
+    wait(browser, lambda d: messages(d), what="the music's message")
+    assert messages(browser) == [("Error", "Unable to load a music!!")]
+    assert visible(browser, "ended")
+    back_to_the_default_media()
+
+    browser.find_element(By.ID, "media-picker").send_keys(damaged("logo.jpg"))
     wait(browser, lambda d: "logo.jpg" in d.find_element(By.ID, "media-state").text,
          what="the page holding the player's file")
     browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: messages(d), what="the message")
+    wait(browser, lambda d: messages(d), what="the picture's message")
     assert messages(browser) == [("Error", "load_jpeg():\nUnable to load a texture from a JPEG file!")]
     assert visible(browser, "ended")
-    browser.find_element(By.ID, "default-media").click()
-    wait(browser, lambda d: visible(d, "dialog") and not visible(d, "default-media"),
-         what="the default media back")
+    back_to_the_default_media()
 
 
 @pytest.mark.parametrize("frame", [600, 5050, 7030])  # stages 0, 1 (a flash) and 2
