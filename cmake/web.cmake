@@ -25,6 +25,8 @@ list(APPEND show_sources
 set(capture_sources tools/capture/frame_pixels.cpp tools/capture/show_clock.cpp
   tools/capture/show_session.cpp tools/capture/trace_writer.cpp)
 
+include(cmake/glemu.cmake)
+
 set(site ${CMAKE_BINARY_DIR}/site)
 add_executable(swirlbeam web/main.cpp web/capture.cpp ${show_sources} ${capture_sources})
 target_include_directories(swirlbeam PRIVATE src tools/capture
@@ -37,7 +39,7 @@ target_link_libraries(swirlbeam PRIVATE
   ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
 target_link_options(swirlbeam PRIVATE
   -O2 -fexceptions -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
-  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
+  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1 --js-library ${glemu_copy}
   -lidbfs.js -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"FS\",\"UTF8ToString\"]"
   # SDL's audio calls these from JavaScript; in a file, as make would mangle their '$'.
@@ -45,7 +47,7 @@ target_link_options(swirlbeam PRIVATE
   --pre-js ${CMAKE_SOURCE_DIR}/web/page.js
   --preload-file ${SWIRLBEAM_WEB_MEDIA}@/defaults)
 set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site}
-  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/web/page.js")
+  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/web/page.js;${glemu_copy}")
 
 # The page's own files beside the program's.
 set(page_files web/index.html web/page.css res/comet_swirl.xpm)
