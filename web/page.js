@@ -14,6 +14,8 @@
   const $ = (id) => document.getElementById(id);
   let playingFullScreen = false;
   let state = 'loading';  // loading, form, playing, ended
+  const hasWebGL = webGLAvailable();
+  if (!hasWebGL) showNoWebGL();
 
   Module.canvas = $('canvas');
   Module.noInitialRun = true;
@@ -77,11 +79,27 @@
 
   function begin() {
     $('loading').hidden = true;
+    if (!hasWebGL) return;
     drawDialogPicture();
     if (testMode) return runTestMode();
     prepareShowFolder(true);
     showOwnMediaState();
     call('callMain', []);
+  }
+
+  // The show draws with WebGL: without it, say so in place of the form, which would fail at Start!.
+  function webGLAvailable() {
+    const gl = document.createElement('canvas').getContext('webgl');
+    if (!gl) return false;
+    const lose = gl.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+    return true;
+  }
+
+  function showNoWebGL() {
+    $('loading').hidden = true;
+    $('no-webgl').hidden = false;
+    document.title = 'Swirlbeam (no WebGL)';
   }
 
   // The settings form
