@@ -40,8 +40,10 @@ GLctx.getParameter(GLctx.MAX_TEXTURE_IMAGE_UNITS), 28);" "GLImmediate.MAX_TEXTUR
 glemu_change("if (GLEmulation.lightEnabled) {" "if (this.hasLighting) {")
 glemu_change("if (target == 0x84EF) { // GL_TEXTURE_COMPRESSION_HINT"
   "if (target == 0x84EF || target == 0x0C50) { // and GL_PERSPECTIVE_CORRECTION_HINT")
-glemu_change("glShadeModel: function() { warnOnce('TODO: glShadeModel') }," "glShadeModel: function() {},")
-foreach(banner "GL emulation. This is a collection of limited workarounds, do not expect it to work."
+glemu_change("glShadeModel: function() { warnOnce('TODO: glShadeModel') },"
+  "glShadeModel: function() {},")
+foreach(banner
+    "GL emulation. This is a collection of limited workarounds, do not expect it to work."
     "GL emulation unsafe opts. If weirdness happens, try -s GL_UNSAFE_OPTS=0"
     "GL immediate mode emulation. This is very limited in what it supports")
   glemu_change("err('WARNING: using emscripten ${banner}');" "")
