@@ -39,9 +39,13 @@ for (const name of Object.getOwnPropertyNames(proto)) {
 }"""
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
 def serve():
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=SITE)
-    handler.log_message = lambda *args: None
+    handler = functools.partial(QuietHandler, directory=SITE)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return f"http://127.0.0.1:{server.server_port}"
