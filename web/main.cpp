@@ -63,7 +63,7 @@ void open_show(bool fullscreen) {
   if (!create_window("Swirlbeam", settings.width, settings.height, settings.color_bits,
                      fullscreen)) {
     shutdown();
-    page_ended(0);
+    page_ended(fatal_exit_code);  // create_window has said why
     return;
   }
   timer.init();

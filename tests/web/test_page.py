@@ -4,6 +4,7 @@ trace addresses against the desktop capture tool.
 
 Run by scripts/test-web.sh: SWIRLBEAM_SITE is the built site, SWIRLBEAM_BUILD the desktop build
 (its capture tool and media)."""
+import contextlib
 import functools
 import http.server
 import io
@@ -12,6 +13,7 @@ import os
 import subprocess
 import tempfile
 import threading
+import time
 
 import pytest
 from PIL import Image, ImageChops
@@ -42,8 +44,8 @@ def site():
     server.shutdown()
 
 
-@pytest.fixture
-def browser():
+@contextlib.contextmanager
+def chromium(prefs=None):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
@@ -52,6 +54,8 @@ def browser():
                  "--disable-background-networking", "--disable-component-update"):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    if prefs:
+        options.add_experimental_option("prefs", prefs)
     with tempfile.TemporaryDirectory() as profile:
         options.add_argument(f"--user-data-dir={profile}")
         driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
@@ -60,6 +64,12 @@ def browser():
             yield driver
         finally:
             driver.quit()
+
+
+@pytest.fixture
+def browser():
+    with chromium() as driver:
+        yield driver
 
 
 def wait(driver, condition, seconds=60, what="the page"):
@@ -199,33 +209,159 @@ def test_full_screen_and_its_refusal(browser, site):
         os.remove(frame_page)
 
 
-def test_own_damaged_files_get_the_programs_messages(browser, site, tmp_path):
-    def damaged(name, content=None):
-        path = tmp_path / name
-        path.write_bytes(content or (open(os.path.join(MEDIA, name), "rb").read())[:300])
-        return str(path)
+# The player's own files: tried with the program's loaders when given, within its limits.
 
-    def back_to_the_default_media():
-        browser.find_element(By.ID, "default-media").click()
-        wait(browser, lambda d: visible(d, "dialog") and not visible(d, "default-media"),
-             what="the default media back")
+def own_state(driver):
+    return driver.find_element(By.ID, "media-state").text
+
+
+def pick(driver, path):
+    driver.find_element(By.ID, "media-picker").send_keys(str(path))
+
+
+def refused(name, message, why):
+    return [("Error", f"{message}\n{name} was not taken: {why}.")]
+
+
+def close_box(driver):
+    driver.find_element(By.CSS_SELECTOR, "#messages .box button").click()
+
+
+def test_own_files_are_checked_when_given(browser, site, tmp_path):
+    def made(name, content):
+        (tmp_path / name).write_bytes(content)
+        return tmp_path / name
+
+    def picture(name, width, height):
+        Image.effect_noise((width, height), 64).convert("RGB").save(tmp_path / name, quality=90)
+        return tmp_path / name
+
+    picture_message = "load_jpeg():\nUnable to load a texture from a JPEG file!"
+    open_form(browser, site)
+    pick(browser, picture("logo.jpg", 2048, 2048))  # the most pixels the page takes
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg.", what="logo.jpg kept")
+    kept = browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length")
+
+    pick(browser, made("logo.jpg", (tmp_path / "logo.jpg").read_bytes()[:300]))
+    wait(browser, lambda d: messages(d), what="the cut picture's message")
+    assert messages(browser) == refused("logo.jpg", picture_message,
+                                        "it cannot be read as the show reads it")
+    close_box(browser)
+    pick(browser, picture("logo2.jpg", 2049, 2048))
+    wait(browser, lambda d: messages(d), what="the large picture's message")
+    assert messages(browser) == refused("logo2.jpg", picture_message, "it has more than 4,194,304 "
+                                        "pixels, the most a picture may have here")
+    close_box(browser)
+    pick(browser, made("music.dat", b"not music" * 40))
+    wait(browser, lambda d: messages(d), what="the music's message")
+    assert messages(browser) == refused("music.dat", "Unable to load a music!!",
+                                        "it cannot be read as the show reads it")
+    close_box(browser)
+    with open(tmp_path / "strike.wav", "wb") as huge:
+        huge.truncate(300 << 20)  # sparse: nothing of it needs reading to refuse it
+    pick(browser, tmp_path / "strike.wav")
+    wait(browser, lambda d: messages(d), what="the huge sample's message")
+    assert messages(browser) == refused("strike.wav", "Unable to load a sample!!",
+                                        "it is larger than 64 MB")
+    close_box(browser)
+    browser.refresh()
+    wait(browser, lambda d: visible(d, "dialog"), what="the form after a reload")
+    assert own_state(browser) == "Playing with your own logo.jpg."
+    assert browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length") == kept
+
+    # A drop of a file the show reads and one it does not: the refusal waits to be read.
+    browser.execute_script("""
+        const files = new DataTransfer();
+        files.items.add(new File(['notes'], 'notes.txt'));
+        files.items.add(new File([Module.FS.readFile('/defaults/logo2.jpg')], 'logo2.jpg'));
+        document.dispatchEvent(new DragEvent('drop', {dataTransfer: files, cancelable: true}));""")
+    wait(browser, lambda d: messages(d), what="the refusal of notes.txt")
+    time.sleep(1)
+    assert messages(browser)[0][1].startswith("Not a file the show reads: notes.txt")
+    close_box(browser)
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg, logo2.jpg.",
+         what="logo2.jpg kept after the box was read")
+    browser.find_element(By.ID, "start").click()  # the largest picture plays
+    wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(browser, lambda d: visible(d, "ended"), what="the end after Escape")
+    assert not messages(browser)
+
+
+# Storage: what one tab keeps, another neither deletes nor brings back; failures are told.
+
+def test_a_second_tab_neither_deletes_nor_brings_back_own_files(browser, site):
+    def tab(handle):
+        browser.switch_to.window(handle)
 
     open_form(browser, site)
-    # The music is loaded before the form, as on the desktop. (A cut module still plays.)
-    browser.find_element(By.ID, "media-picker").send_keys(damaged("music.dat", b"not music" * 40))
-    wait(browser, lambda d: messages(d), what="the music's message")
-    assert messages(browser) == [("Error", "Unable to load a music!!")]
-    assert visible(browser, "ended")
-    back_to_the_default_media()
-
-    browser.find_element(By.ID, "media-picker").send_keys(damaged("logo.jpg"))
-    wait(browser, lambda d: "logo.jpg" in d.find_element(By.ID, "media-state").text,
-         what="the page holding the player's file")
+    a = browser.current_window_handle
+    browser.switch_to.new_window("tab")
+    b = browser.current_window_handle
+    open_form(browser, site)
+    tab(a)
+    pick(browser, os.path.join(MEDIA, "logo2.jpg"))
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.", what="logo2.jpg")
+    tab(b)
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.",
+         what="the other tab hearing of logo2.jpg")
     browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: messages(d), what="the picture's message")
-    assert messages(browser) == [("Error", "load_jpeg():\nUnable to load a texture from a JPEG file!")]
-    assert visible(browser, "ended")
-    back_to_the_default_media()
+    wait(browser, lambda d: visible(d, "stage"), what="the show in the second tab")
+    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(browser, lambda d: visible(d, "ended"), what="the end in the second tab")
+    tab(a)
+    browser.refresh()
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.",
+         what="logo2.jpg still kept")
+
+    tab(b)
+    browser.find_element(By.ID, "default-media").click()
+    wait(browser, lambda d: visible(d, "dialog") and own_state(d) == "", what="the defaults")
+    tab(a)  # opened before, it had logo2.jpg
+    wait(browser, lambda d: own_state(d) == "", what="the first tab hearing of the defaults")
+    browser.find_element(By.ID, "start").click()
+    wait(browser, lambda d: visible(d, "stage"), what="the show in the first tab")
+    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(browser, lambda d: visible(d, "ended"), what="the end in the first tab")
+    browser.refresh()
+    wait(browser, lambda d: visible(d, "dialog"), what="the form again")
+    assert own_state(browser) == ""
+
+
+def test_a_full_quota_is_told_and_the_show_plays_on(browser, site):
+    open_form(browser, site)
+    browser.execute_cdp_cmd("Storage.overrideQuotaForOrigin", {"origin": site, "quotaSize": 30000})
+    pick(browser, os.path.join(MEDIA, "logo.jpg"))  # 32,601 bytes
+    wait(browser, lambda d: messages(d), seconds=15, what="the quota's message")
+    assert messages(browser) == [("Error", "logo.jpg was not kept: the browser has no room left "
+                                  "for this site.")]
+    close_box(browser)
+    assert own_state(browser) == ""
+    browser.find_element(By.ID, "start").click()
+    wait(browser, lambda d: visible(d, "stage"), what="the show")
+
+
+def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
+    blocked = ("Your settings and own files cannot be kept here: the browser does not let this "
+               "page keep data (site data blocked, a private window, or a sandboxed frame).\n"
+               "Swirlbeam plays with its defaults.")
+    with chromium({"profile.default_content_setting_values.cookies": 2}) as driver:
+        open_form(driver, site)
+        assert messages(driver) == [("Swirlbeam", blocked)]
+        close_box(driver)
+        driver.find_element(By.ID, "start").click()
+        wait(driver, lambda d: visible(d, "stage"), what="the show without storage")
+
+        frame_page = os.path.join(SITE, "sandboxed.html")
+        with open(frame_page, "w") as f:
+            f.write('<iframe sandbox="allow-scripts" src="index.html"></iframe>')
+        try:
+            driver.get(site + "/sandboxed.html")
+            driver.switch_to.frame(0)
+            wait(driver, lambda d: "could not be loaded" in d.find_element(By.ID, "loading").text,
+                 what="the page saying it cannot load")
+        finally:
+            os.remove(frame_page)
 
 
 @pytest.mark.parametrize("frame", [600, 5050, 7030])  # stages 0, 1 (a flash) and 2
