@@ -82,12 +82,14 @@
 
   function linkShowFile(name, withOwnFiles) {
     const own = store + '/' + name, link = showFolder + '/' + name;
-    if (exists(link)) FS.unlink(link);
+    if (FS.analyzePath(link, true).exists) FS.unlink(link);  // the link, whatever it names
     FS.symlink(withOwnFiles && exists(own) ? own : defaults + '/' + name, link);
   }
 
-  // The settings, after Start! wrote them; the show plays on whatever the store answers.
+  // The settings, after Start! wrote them; the show plays on whatever the store answers. Where
+  // the store was out of reach at load, the player has been told that nothing is kept.
   function saveStorage() {
+    if (storeBroken) return;
     keep('config.dat', FS.readFile(store + '/config.dat'))
       .catch((why) => showMessage('Your settings were not kept: ' + why + '.', 'Swirlbeam', 0));
   }
@@ -355,7 +357,7 @@
       known.then((bytes) => {
         if (bytes) FS.writeFile(path, bytes);
         else if (exists(path)) FS.unlink(path);
-        if (mediaNames.includes(name) && exists(showFolder)) linkShowFile(name, true);
+        if (mediaNames.includes(name) && !testMode && exists(showFolder)) linkShowFile(name, true);
         if (state === 'form' || state === 'ended') showOwnMediaState();
       }).catch((e) => console.error('swirlbeam: browser storage: ' + e));
     }
