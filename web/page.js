@@ -325,7 +325,10 @@
         (why) => Promise.reject(file.name + ' was not kept: ' + why + '.')));
   }
 
-  $('media-picker').addEventListener('change', (event) => takeOwnFiles(event.target.files));
+  $('media-picker').addEventListener('change', (event) => {
+    takeOwnFiles(event.target.files);
+    event.target.value = '';  // the same file picked again, mended, is news again
+  });
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
     document.body.classList.add('dropping');

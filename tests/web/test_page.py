@@ -216,7 +216,7 @@ def own_state(driver):
 
 
 def pick(driver, path):
-    driver.find_element(By.ID, "media-picker").send_keys(str(path))
+    driver.find_element(By.ID, "media-picker").send_keys(os.path.abspath(path))
 
 
 def refused(name, message, why):
