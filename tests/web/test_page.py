@@ -209,7 +209,8 @@ def test_full_screen_and_its_refusal(browser, site):
         os.remove(frame_page)
 
 
-# The player's own files: tried with the program's loaders when given, within its limits.
+# The player's own files, tried with the program's loaders when given; the storage that keeps
+# them, which one tab must not undo in another, and whose failures the player is told of.
 
 def own_state(driver):
     return driver.find_element(By.ID, "media-state").text
@@ -219,126 +220,106 @@ def pick(driver, path):
     driver.find_element(By.ID, "media-picker").send_keys(os.path.abspath(path))
 
 
-def refused(name, message, why):
-    return [("Error", f"{message}\n{name} was not taken: {why}.")]
-
-
-def close_box(driver):
+def told(driver, what):
+    """The boxes on show, closed once read."""
+    wait(driver, lambda d: messages(d), seconds=15, what=what)
+    shown = messages(driver)
     driver.find_element(By.CSS_SELECTOR, "#messages .box button").click()
+    return shown
 
 
-def test_own_files_are_checked_when_given(browser, site, tmp_path):
-    def made(name, content):
-        (tmp_path / name).write_bytes(content)
-        return tmp_path / name
+def play_and_end(driver):
+    driver.find_element(By.ID, "start").click()
+    wait(driver, lambda d: visible(d, "stage"), what="the show")
+    driver.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(driver, lambda d: visible(d, "ended"), what="the end after Escape")
 
-    def picture(name, width, height):
-        Image.effect_noise((width, height), 64).convert("RGB").save(tmp_path / name, quality=90)
-        return tmp_path / name
 
-    picture_message = "load_jpeg():\nUnable to load a texture from a JPEG file!"
-    open_form(browser, site)
-    pick(browser, picture("logo.jpg", 2048, 2048))  # the most pixels the page takes
-    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg.", what="logo.jpg kept")
-    kept = browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length")
+def test_own_files_are_tried_when_given(browser, site, tmp_path):
+    def refusal(name, why, message="load_jpeg():\nUnable to load a texture from a JPEG file!"):
+        return [("Error", f"{message}\n{name} was not taken: {why}.")]
 
-    pick(browser, made("logo.jpg", (tmp_path / "logo.jpg").read_bytes()[:300]))
-    wait(browser, lambda d: messages(d), what="the cut picture's message")
-    assert messages(browser) == refused("logo.jpg", picture_message,
-                                        "it cannot be read as the show reads it")
-    close_box(browser)
-    pick(browser, picture("logo2.jpg", 2049, 2048))
-    wait(browser, lambda d: messages(d), what="the large picture's message")
-    assert messages(browser) == refused("logo2.jpg", picture_message, "it has more than 4,194,304 "
-                                        "pixels, the most a picture may have here")
-    close_box(browser)
-    pick(browser, made("music.dat", b"not music" * 40))
-    wait(browser, lambda d: messages(d), what="the music's message")
-    assert messages(browser) == refused("music.dat", "Unable to load a music!!",
-                                        "it cannot be read as the show reads it")
-    close_box(browser)
+    def noise(name, width, height):
+        Image.effect_noise((width, height), 64).convert("RGB").save(tmp_path / name)
+
+    unreadable = "it cannot be read as the show reads it"
+    noise("logo.jpg", 2048, 2048)  # the most pixels the page takes
+    noise("logo2.jpg", 2049, 2048)
+    (tmp_path / "music.dat").write_bytes(b"not music" * 40)
     with open(tmp_path / "strike.wav", "wb") as huge:
         huge.truncate(300 << 20)  # sparse: nothing of it needs reading to refuse it
-    pick(browser, tmp_path / "strike.wav")
-    wait(browser, lambda d: messages(d), what="the huge sample's message")
-    assert messages(browser) == refused("strike.wav", "Unable to load a sample!!",
-                                        "it is larger than 64 MB")
-    close_box(browser)
+    open_form(browser, site)
+    pick(browser, tmp_path / "logo.jpg")
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg.", what="logo.jpg")
+    kept = (tmp_path / "logo.jpg").stat().st_size
+    (tmp_path / "logo.jpg").write_bytes((tmp_path / "logo.jpg").read_bytes()[:300])
+    for name, expected in [
+            ("logo.jpg", refusal("logo.jpg", unreadable)),
+            ("logo2.jpg", refusal("logo2.jpg", "it has more than 4,194,304 pixels, the most a "
+                                  "picture may have here")),
+            ("music.dat", refusal("music.dat", unreadable, "Unable to load a music!!")),
+            ("strike.wav", refusal("strike.wav", "it is larger than 64 MB",
+                                   "Unable to load a sample!!"))]:
+        pick(browser, tmp_path / name)
+        assert told(browser, name) == expected
     browser.refresh()
     wait(browser, lambda d: visible(d, "dialog"), what="the form after a reload")
     assert own_state(browser) == "Playing with your own logo.jpg."
     assert browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length") == kept
 
-    # A drop of a file the show reads and one it does not: the refusal waits to be read.
+    # A drop of a file the show reads and one it does not: the refusal stays until read.
     browser.execute_script("""
         const files = new DataTransfer();
         files.items.add(new File(['notes'], 'notes.txt'));
         files.items.add(new File([Module.FS.readFile('/defaults/logo2.jpg')], 'logo2.jpg'));
         document.dispatchEvent(new DragEvent('drop', {dataTransfer: files, cancelable: true}));""")
-    wait(browser, lambda d: messages(d), what="the refusal of notes.txt")
     time.sleep(1)
-    assert messages(browser)[0][1].startswith("Not a file the show reads: notes.txt")
-    close_box(browser)
+    assert told(browser, "the refusal")[0][1].startswith("Not a file the show reads: notes.txt")
     wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg, logo2.jpg.",
-         what="logo2.jpg kept after the box was read")
-    browser.find_element(By.ID, "start").click()  # the largest picture plays
-    wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
-    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
-    wait(browser, lambda d: visible(d, "ended"), what="the end after Escape")
+         what="logo2.jpg kept once the box was read")
+    play_and_end(browser)  # with the largest picture
     assert not messages(browser)
 
 
-# Storage: what one tab keeps, another neither deletes nor brings back; failures are told.
-
 def test_a_second_tab_neither_deletes_nor_brings_back_own_files(browser, site):
-    def tab(handle):
+    def in_tab(handle, expected_state, what):
         browser.switch_to.window(handle)
+        wait(browser, lambda d: visible(d, "dialog") and own_state(d) == expected_state, what=what)
 
+    with_logo2 = "Playing with your own logo2.jpg."
     open_form(browser, site)
     a = browser.current_window_handle
     browser.switch_to.new_window("tab")
     b = browser.current_window_handle
     open_form(browser, site)
-    tab(a)
+    in_tab(a, "", "the first tab")
     pick(browser, os.path.join(MEDIA, "logo2.jpg"))
-    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.", what="logo2.jpg")
-    tab(b)
-    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.",
-         what="the other tab hearing of logo2.jpg")
-    browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: visible(d, "stage"), what="the show in the second tab")
-    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
-    wait(browser, lambda d: visible(d, "ended"), what="the end in the second tab")
-    tab(a)
+    in_tab(a, with_logo2, "logo2.jpg kept")
+    in_tab(b, with_logo2, "the second tab hearing of it")
+    play_and_end(browser)
+    browser.switch_to.window(a)
     browser.refresh()
-    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.",
-         what="logo2.jpg still kept")
+    in_tab(a, with_logo2, "logo2.jpg still kept")
 
-    tab(b)
-    browser.find_element(By.ID, "default-media").click()
-    wait(browser, lambda d: visible(d, "dialog") and own_state(d) == "", what="the defaults")
-    tab(a)  # opened before, it had logo2.jpg
-    wait(browser, lambda d: own_state(d) == "", what="the first tab hearing of the defaults")
-    browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: visible(d, "stage"), what="the show in the first tab")
-    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
-    wait(browser, lambda d: visible(d, "ended"), what="the end in the first tab")
+    browser.switch_to.window(b)
     browser.refresh()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form again")
-    assert own_state(browser) == ""
+    in_tab(b, with_logo2, "the second tab again")
+    browser.find_element(By.ID, "default-media").click()
+    in_tab(b, "", "the defaults")
+    in_tab(a, "", "the first tab hearing of the defaults")
+    play_and_end(browser)
+    browser.refresh()
+    in_tab(a, "", "the defaults still")
 
 
 def test_a_full_quota_is_told_and_the_show_plays_on(browser, site):
     open_form(browser, site)
     browser.execute_cdp_cmd("Storage.overrideQuotaForOrigin", {"origin": site, "quotaSize": 30000})
     pick(browser, os.path.join(MEDIA, "logo.jpg"))  # 32,601 bytes
-    wait(browser, lambda d: messages(d), seconds=15, what="the quota's message")
-    assert messages(browser) == [("Error", "logo.jpg was not kept: the browser has no room left "
-                                  "for this site.")]
-    close_box(browser)
+    assert told(browser, "the quota's message") == [
+        ("Error", "logo.jpg was not kept: the browser has no room left for this site.")]
     assert own_state(browser) == ""
-    browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: visible(d, "stage"), what="the show")
+    play_and_end(browser)
 
 
 def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
@@ -347,10 +328,8 @@ def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
                "Swirlbeam plays with its defaults.")
     with chromium({"profile.default_content_setting_values.cookies": 2}) as driver:
         open_form(driver, site)
-        assert messages(driver) == [("Swirlbeam", blocked)]
-        close_box(driver)
-        driver.find_element(By.ID, "start").click()
-        wait(driver, lambda d: visible(d, "stage"), what="the show without storage")
+        assert told(driver, "the notice") == [("Swirlbeam", blocked)]
+        play_and_end(driver)
 
         frame_page = os.path.join(SITE, "sandboxed.html")
         with open(frame_page, "w") as f:
