@@ -54,8 +54,10 @@
   function loadFailed(what) {
     if (state !== 'loading') return;
     state = 'ended';
-    $('loading').textContent = 'Swirlbeam could not be loaded: ' + what +
-        (self !== top ? ' (a frame must allow scripts and the same origin)' : '');
+    // There, the browser hides the error itself ("Script error."): say what it means.
+    const sandboxed = self.origin === 'null';
+    $('loading').textContent = 'Swirlbeam could not be loaded: ' + (sandboxed
+        ? 'its files cannot be fetched in a frame sandboxed without allow-same-origin.' : what);
     document.title = 'Swirlbeam (not loaded)';
   }
 

@@ -337,8 +337,9 @@ def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
         try:
             driver.get(site + "/sandboxed.html")
             driver.switch_to.frame(0)
-            wait(driver, lambda d: "could not be loaded" in d.find_element(By.ID, "loading").text,
-                 what="the page saying it cannot load")
+            wait(driver, lambda d: d.find_element(By.ID, "loading").text == (
+                "Swirlbeam could not be loaded: its files cannot be fetched in a frame sandboxed "
+                "without allow-same-origin."), what="the page saying why it cannot load")
         finally:
             os.remove(frame_page)
 
