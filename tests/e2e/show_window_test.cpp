@@ -98,8 +98,8 @@ TEST_F(ShowWindow, AHeldReturnLeavesTheFullScreenQuestionToThePlayer) {
   const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
   ASSERT_NE(dialog, 0u) << stderr_text();
   xdotool({"windowfocus", "--sync", std::to_string(dialog)});
-  // Through the keyboard (XTEST): only there is a key held, as the box sees it. Past the auto-repeat
-  // delay (660 ms on Xvfb), the repeats reach the box.
+  // Through the keyboard (XTEST): only there is a key held, as the box sees it. Past the
+  // auto-repeat delay (660 ms on Xvfb), the repeats reach the box.
   xdotool({"keydown", "Return", "sleep", "1.2", "keyup", "Return"});
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
   ASSERT_NE(question, 0u) << stderr_text();
