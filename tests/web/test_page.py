@@ -73,9 +73,14 @@ def visible(driver, element_id):
     return driver.find_element(By.ID, element_id).is_displayed()
 
 
+def form_ready(driver):
+    # The form shows greyed while the program loads.
+    return visible(driver, "dialog") and driver.find_element(By.ID, "start").is_enabled()
+
+
 def open_form(driver, site):
     driver.get(site + "/index.html")
-    wait(driver, lambda d: visible(d, "dialog"), what="the settings form")
+    wait(driver, form_ready, what="the settings form")
 
 
 def form_state(driver):
@@ -122,7 +127,7 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     wait(browser, lambda d: visible(d, "ended"), what="the ended state after Escape")
 
     browser.refresh()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after a reload")
+    wait(browser, form_ready, what="the form after a reload")
     assert form_state(browser) == {"resolution": 0, "windowed": True, "music": False,
                                    "dither": True, "depth": [True, False, False]}
     # Exit keeps the file as it was and leaves a way back.
@@ -130,7 +135,7 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     browser.find_element(By.ID, "exit").click()
     wait(browser, lambda d: visible(d, "ended"), what="the ended state after Exit")
     browser.find_element(By.ID, "again").click()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after Play again")
+    wait(browser, form_ready, what="the form after Play again")
     assert form_state(browser)["windowed"] is True
 
 
@@ -152,13 +157,79 @@ def test_start_plays_the_comets_with_sound(browser, site):
         }, 20);""")
     browser.find_element(By.ID, "start").click()
     wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    browser.find_element(By.ID, "canvas").click()  # a mouse click does nothing, as on the desktop
     wait(browser, lambda d: d.execute_script("return window.peak") > 0.02, seconds=20,
          what="the music in the page's audio output")
     # The comets fade in over the first seconds, below and around the centre.
     wait(browser, lambda d: lit_share(canvas_picture(d, 1280, 1024)) > 0.002, seconds=30,
          what="the comets on the canvas")
     state = browser.execute_script("return Module.SDL2.audioContext.state")
-    assert state == "running"
+    assert state == "running" and visible(browser, "stage")
+
+
+def phone(driver):
+    """Chromium as a phone: 390 x 844 CSS pixels, touch only."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                           {"enabled": True, "maxTouchPoints": 5})
+
+
+def tap(driver, element_id):
+    box = driver.execute_script(
+        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
+    point = {"x": box["x"] + box["width"] / 2, "y": box["y"] + box["height"] / 2}
+    for kind, points in (("touchStart", [point]), ("touchEnd", [])):
+        driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+
+def on_screen(driver, element_id):
+    box = driver.execute_script(
+        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
+    return box["left"] >= 0 and box["top"] >= 0 and box["right"] <= 390 and box["bottom"] <= 844
+
+
+def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
+    phone(browser)
+    open_form(browser, site)
+    controls = browser.execute_script("""
+        return [...document.querySelectorAll('#dialog label, #dialog select, #dialog button')]
+          .map((e) => [e.textContent.trim(), e.getBoundingClientRect().width,
+                       e.getBoundingClientRect().height, getComputedStyle(e).fontSize]);""")
+    assert len(controls) == 9
+    assert [c for c in controls if c[1] < 44 or c[2] < 44 or c[3] != "16px"] == []
+    assert on_screen(browser, "dialog")
+
+    tap(browser, "start")  # windowed, 640 x 480
+    wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    assert browser.execute_script("return document.getElementById('canvas').width") == 640
+    assert on_screen(browser, "canvas")
+    tap(browser, "canvas")
+    wait(browser, lambda d: visible(d, "ended"), what="the end after a tap")
+
+    # iPhone Safari has no full screen for a page: the show plays in it without a question.
+    browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                            {"source": "delete Element.prototype.requestFullscreen"})
+    open_form(browser, site)
+    tap(browser, "windowed")
+    tap(browser, "start")
+    wait(browser, lambda d: visible(d, "stage"), what="the show in the page")
+    assert messages(browser) == [] and on_screen(browser, "canvas")
+
+
+def test_the_form_shows_while_the_program_loads(browser, site):
+    browser.execute_cdp_cmd("Network.enable", {})
+    browser.execute_cdp_cmd("Network.emulateNetworkConditions", {
+        "offline": False, "latency": 20, "downloadThroughput": 400_000, "uploadThroughput": 400_000})
+    browser.execute_script(f"location.href = '{site}/index.html'")
+    figures = []
+    while not form_ready(browser):
+        if visible(browser, "dialog"):
+            assert not browser.find_element(By.ID, "start").is_enabled()
+            figures.append(browser.find_element(By.ID, "progress").text)
+        assert len(figures) < 2000, "no usable form"
+    shares = [int(f[:-2]) for f in figures if f.endswith(" %")]
+    assert len(set(shares)) > 3 and shares == sorted(shares) and shares[-1] > 90, figures
 
 
 def test_full_screen_and_its_refusal(browser, site):
@@ -179,7 +250,7 @@ def test_full_screen_and_its_refusal(browser, site):
     try:
         browser.get(site + "/refused.html")
         browser.switch_to.frame(0)
-        wait(browser, lambda d: visible(d, "dialog"), what="the form in a frame")
+        wait(browser, form_ready, what="the form in a frame")
         assert browser.find_element(By.ID, "windowed").is_selected() is False  # kept from above
         browser.find_element(By.ID, "start").click()
         wait(browser, lambda d: messages(d), what="the question")
@@ -189,7 +260,7 @@ def test_full_screen_and_its_refusal(browser, site):
         wait(browser, lambda d: messages(d) == [("Swirlbeam", "Program will now close.")],
              what="the closing notice")
         browser.find_element(By.XPATH, "//button[text()='OK']").click()
-        wait(browser, lambda d: visible(d, "dialog"), what="the form again after No")
+        wait(browser, form_ready, what="the form again after No")
         browser.find_element(By.ID, "start").click()
         wait(browser, lambda d: messages(d), what="the question again")
         browser.find_element(By.XPATH, "//button[text()='Yes']").click()
@@ -207,7 +278,7 @@ def test_own_damaged_files_get_the_programs_messages(browser, site, tmp_path):
 
     def back_to_the_default_media():
         browser.find_element(By.ID, "default-media").click()
-        wait(browser, lambda d: visible(d, "dialog") and not visible(d, "default-media"),
+        wait(browser, lambda d: form_ready(d) and not visible(d, "default-media"),
              what="the default media back")
 
     open_form(browser, site)
