@@ -6,7 +6,7 @@
 #include "app/rng.h"
 #include "comets/comet.h"
 #include "gtest/gtest.h"
-#include "show_session.h"
+#include "replay/show_session.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
