@@ -119,7 +119,7 @@ EMSCRIPTEN_KEEPALIVE void web_answer(int yes) {
 // in the page, scaled to fit, without the desktop's question, which would blame the video card.
 EMSCRIPTEN_KEEPALIVE void web_open_windowed() {
   settings.fullscreen = 0;  // for this run only, as after a Yes
-  open_show(false);
+  start_show(false);
 }
 
 // Exit or closing the form.

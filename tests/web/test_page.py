@@ -167,43 +167,33 @@ def test_start_plays_the_comets_with_sound(browser, site):
     assert state == "running" and visible(browser, "stage")
 
 
-def phone(driver):
-    """Chromium as a phone: 390 x 844 CSS pixels, touch only."""
-    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                           {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
-    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
-                           {"enabled": True, "maxTouchPoints": 5})
+def box(driver, element_id):
+    return driver.execute_script(
+        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
 
 
 def tap(driver, element_id):
-    box = driver.execute_script(
-        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
-    point = {"x": box["x"] + box["width"] / 2, "y": box["y"] + box["height"] / 2}
+    b = box(driver, element_id)
+    point = {"x": b["x"] + b["width"] / 2, "y": b["y"] + b["height"] / 2}
     for kind, points in (("touchStart", [point]), ("touchEnd", [])):
         driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
 
 
-def on_screen(driver, element_id):
-    box = driver.execute_script(
-        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
-    return box["left"] >= 0 and box["top"] >= 0 and box["right"] <= 390 and box["bottom"] <= 844
-
-
 def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
-    phone(browser)
+    browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                            {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+    on_screen = lambda b: min(b["left"], b["top"]) >= 0 and b["right"] <= 390 and b["bottom"] <= 844
     open_form(browser, site)
     controls = browser.execute_script("""
         return [...document.querySelectorAll('#dialog label, #dialog select, #dialog button')]
-          .map((e) => [e.textContent.trim(), e.getBoundingClientRect().width,
-                       e.getBoundingClientRect().height, getComputedStyle(e).fontSize]);""")
-    assert len(controls) == 9
-    assert [c for c in controls if c[1] < 44 or c[2] < 44 or c[3] != "16px"] == []
-    assert on_screen(browser, "dialog")
-
+          .map((e) => [e.offsetWidth, e.offsetHeight, getComputedStyle(e).fontSize]);""")
+    assert len(controls) == 9 and all(w >= 44 and h >= 44 and f == "16px" for w, h, f in controls)
+    assert on_screen(box(browser, "dialog"))
     tap(browser, "start")  # windowed, 640 x 480
     wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
     assert browser.execute_script("return document.getElementById('canvas').width") == 640
-    assert on_screen(browser, "canvas")
+    assert on_screen(box(browser, "canvas"))
     tap(browser, "canvas")
     wait(browser, lambda d: visible(d, "ended"), what="the end after a tap")
 
@@ -214,22 +204,21 @@ def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
     tap(browser, "windowed")
     tap(browser, "start")
     wait(browser, lambda d: visible(d, "stage"), what="the show in the page")
-    assert messages(browser) == [] and on_screen(browser, "canvas")
+    assert messages(browser) == [] and on_screen(box(browser, "canvas"))
 
 
 def test_the_form_shows_while_the_program_loads(browser, site):
     browser.execute_cdp_cmd("Network.enable", {})
     browser.execute_cdp_cmd("Network.emulateNetworkConditions", {
-        "offline": False, "latency": 20, "downloadThroughput": 400_000, "uploadThroughput": 400_000})
+        "offline": False, "latency": 20, "downloadThroughput": 400_000, "uploadThroughput": 0})
     browser.execute_script(f"location.href = '{site}/index.html'")
-    figures = []
-    while not form_ready(browser):
-        if visible(browser, "dialog"):
+    shares = []
+    while not form_ready(browser) and len(shares) < 2000:
+        figure = browser.find_element(By.ID, "progress").text
+        if visible(browser, "dialog") and figure.endswith(" %"):
             assert not browser.find_element(By.ID, "start").is_enabled()
-            figures.append(browser.find_element(By.ID, "progress").text)
-        assert len(figures) < 2000, "no usable form"
-    shares = [int(f[:-2]) for f in figures if f.endswith(" %")]
-    assert len(set(shares)) > 3 and shares == sorted(shares) and shares[-1] > 90, figures
+            shares.append(int(figure[:-2]))
+    assert len(set(shares)) > 3 and shares == sorted(shares) and shares[-1] > 90, shares
 
 
 def test_full_screen_and_its_refusal(browser, site):

@@ -28,7 +28,8 @@ CHROME_PATH=/usr/bin/chromium "$cache/node_modules/.bin/lighthouse" \
   --only-categories=performance,accessibility,best-practices,seo
 node -e '
   const r = require(process.argv[1]);
-  for (const c of Object.values(r.categories)) console.log(`${c.title}: ${Math.round(c.score * 100)}`);
+  for (const c of Object.values(r.categories))
+    console.log(`${c.title}: ${Math.round(c.score * 100)}`);
   for (const id of ["first-contentful-paint", "largest-contentful-paint", "total-blocking-time",
                     "cumulative-layout-shift", "speed-index"])
     console.log(`  ${r.audits[id].title}: ${r.audits[id].displayValue}`);' "$out"
