@@ -95,7 +95,8 @@
     const show = () => {
       if (state !== 'loading' || !all) return;
       const share = Math.min(1, (come.wasm + come.data) / all);
-      $('progress').textContent = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
+      const text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
+      if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
     };
     fetch('sizes.json').then((r) => r.json()).then((sizes) => {
       all = sizes.wasm + sizes.data;
