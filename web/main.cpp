@@ -62,7 +62,7 @@ void run_owed_frames() {
 
 void start_show(bool fullscreen) {
   if (!open_show(timer, fullscreen)) {
-    page_ended(0);
+    page_ended(fatal_exit_code);  // the window's message has said why
     return;
   }
   due = start_time;

@@ -8,12 +8,15 @@
   const defaults = '/defaults';  // packed with the page
   const store = '/store';        // kept by the browser between visits
   const showFolder = '/show';    // the program's working folder
+  const ownNames = mediaNames.concat('config.dat');
+  const storage = swirlbeamStorage;
+  let storeBroken = null;  // why the store cannot be used, once it is known
   const icons = ['\u26a0\ufe0f', '\u26d4', '\u2753', '\u2139\ufe0f'];  // MessageIcon's order
   const params = new URLSearchParams(location.search);
   const testMode = params.has('frame') ? 'frame' : params.has('trace') ? 'trace' : null;
   const $ = (id) => document.getElementById(id);
   let playingFullScreen = false;
-  let state = 'loading';  // loading, form, playing, ended
+  let state = 'loading';  // loading, begun, form, starting, playing, ended
 
   Module.canvas = $('canvas');
   Module.noInitialRun = true;
@@ -23,14 +26,41 @@
   if (testMode) $('dialog').hidden = true;
   watchLoading();
 
+  // The store's files are read before the program starts; without them it plays with the
+  // defaults, and the player is told.
   function openStore() {
     FS.mkdir(store);
-    FS.mount(IDBFS, {}, store);
     addRunDependency('store');
-    FS.syncfs(true, (error) => {
-      if (error) console.error('swirlbeam: browser storage: ' + error);
-      removeRunDependency('store');
-    });
+    storage.readAll().then((files) => {
+      for (const name in files) {
+        if (ownNames.includes(name)) FS.writeFile(store + '/' + name, files[name]);
+      }
+    }).catch((e) => {
+      storeBroken = storage.reason(e);
+      showMessage('Your settings and own files cannot be kept here: ' + storeBroken + '.\n' +
+                  'Swirlbeam plays with its defaults.', 'Swirlbeam', 0);
+    }).then(() => removeRunDependency('store'));
+  }
+
+  // A program that cannot load says what failed: in a sandboxed frame without allow-same-origin
+  // its files cannot be fetched, and the page would otherwise wait for ever.
+  Module.onAbort = (what) => loadFailed(what);
+  window.addEventListener('error', (event) => loadFailed(event.message));
+  window.addEventListener('unhandledrejection', (event) => {
+    const why = event.reason && event.reason.message || String(event.reason);
+    // SDL resumes its audio on a key or click; a program that ended at once closed it first.
+    if (/AudioContext/.test(why)) return event.preventDefault();
+    loadFailed(why);
+  });
+
+  function loadFailed(what) {
+    if (state !== 'loading') return;
+    state = 'ended';
+    // There, the browser hides the error itself ("Script error."): say what it means.
+    const sandboxed = self.origin === 'null';
+    $('loading').textContent = 'Swirlbeam could not be loaded: ' + (sandboxed
+        ? 'its files cannot be fetched in a frame sandboxed without allow-same-origin.' : what);
+    document.title = 'Swirlbeam (not loaded)';
   }
 
   function exists(path) {
@@ -45,24 +75,33 @@
   // and is seeded from the default one on a first visit, as the menu launcher does on a desktop.
   function prepareShowFolder(withOwnFiles) {
     FS.mkdir(showFolder);
-    for (const name of mediaNames) {
-      const own = store + '/' + name;
-      FS.symlink(withOwnFiles && exists(own) ? own : defaults + '/' + name, showFolder + '/' + name);
-    }
+    for (const name of mediaNames) linkShowFile(name, withOwnFiles);
     if (withOwnFiles && !exists(store + '/config.dat')) {
       FS.writeFile(store + '/config.dat', FS.readFile(defaults + '/config.dat'));
-      saveStorage();
     }
     FS.symlink(withOwnFiles ? store + '/config.dat' : defaults + '/config.dat',
                showFolder + '/config.dat');
     FS.chdir(showFolder);
   }
 
-  function saveStorage(then) {
-    FS.syncfs(false, (error) => {
-      if (error) console.error('swirlbeam: browser storage: ' + error);
-      if (then) then();
-    });
+  function linkShowFile(name, withOwnFiles) {
+    const own = store + '/' + name, link = showFolder + '/' + name;
+    if (FS.analyzePath(link, true).exists) FS.unlink(link);  // the link, whatever it names
+    FS.symlink(withOwnFiles && exists(own) ? own : defaults + '/' + name, link);
+  }
+
+  // The settings, after Start! wrote them; the show plays on whatever the store answers. Where
+  // the store was out of reach at load, the player has been told that nothing is kept.
+  function saveStorage() {
+    if (storeBroken) return;
+    keep('config.dat', FS.readFile(store + '/config.dat'))
+      .catch((why) => showMessage('Your settings were not kept: ' + why + '.', 'Swirlbeam', 0));
+  }
+
+  // Rejects with the reason in words, and once the store is known to be out of reach, at once.
+  function keep(name, bytes) {
+    if (storeBroken) return Promise.reject(storeBroken);
+    return storage.write(name, bytes).catch((e) => Promise.reject(storage.reason(e)));
   }
 
   // Runs a call into the program; an exit inside it (a fatal error) ends the page's program.
@@ -78,6 +117,7 @@
   }
 
   function begin() {
+    state = 'begun';
     $('loading').hidden = true;
     drawDialogPicture();
     if (testMode) return runTestMode();
@@ -311,25 +351,48 @@
 
   function showOwnMediaState() {
     const own = ownFiles();
-    $('media-state').textContent = own.length ? 'Playing with your own ' + own.join(', ') + '.' : '';
+    $('media-state').textContent = own.length ? 'Playing with your own ' + own.join(', ') + '.'
+                                              : '';
     $('default-media').hidden = !own.length;
   }
 
+  // Each file is tried with the program's own loaders when given, as at Start!, and kept only
+  // when they take it; the page then starts again to read it, once the player has read why any
+  // other was refused.
   function takeOwnFiles(files) {
     if (state !== 'form' && state !== 'ended') return;
-    const taken = [...files].filter((file) => mediaNames.includes(file.name));
-    const refused = [...files].filter((file) => !mediaNames.includes(file.name));
+    const taken = [...files].filter((file) => ownNames.includes(file.name));
+    const refused = [...files].filter((file) => !ownNames.includes(file.name));
     if (refused.length) {
       showMessage('Not a file the show reads: ' + refused.map((f) => f.name).join(', ') +
-                  '\nThe show reads ' + mediaNames.join(', ') + '.', 'Swirlbeam', 3);
+                  '\nThe show reads ' + ownNames.join(', ') + '.', 'Swirlbeam', 3);
     }
     if (!taken.length) return;
-    Promise.all(taken.map((file) => file.arrayBuffer().then((bytes) => {
-      FS.writeFile(store + '/' + file.name, new Uint8Array(bytes));
-    }))).then(() => saveStorage(() => location.reload()));  // the start-up reads them anew
+    if (storeBroken) {
+      return showMessage('Your own files cannot be kept here: ' + storeBroken + '.', 'Swirlbeam',
+                         0);
+    }
+    Promise.all(taken.map((file) => takeOwnFile(file).then(() => true, (text) => {
+      showMessage(text, 'Error', 0);
+      return false;
+    }))).then((kept) => {
+      if (!kept.includes(true)) return;
+      afterBoxes = () => location.reload();  // the start-up reads them anew
+      whenBoxesClosed();
+    });
   }
 
-  $('media-picker').addEventListener('change', (event) => takeOwnFiles(event.target.files));
+  // Resolves once kept; rejects with the message for the player.
+  function takeOwnFile(file) {
+    return swirlbeamOwnFiles.check(file).then((bytes) => keep(file.name, bytes).then(
+        () => FS.writeFile(store + '/' + file.name, bytes),
+        (why) => Promise.reject(file.name + ' was not kept: ' + why + '.')));
+  }
+
+  $('media-picker').addEventListener('change', (event) => {
+    takeOwnFiles(event.target.files);
+    event.target.value = '';  // the same file picked again, mended, is news again
+  });
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
     document.body.classList.add('dropping');
@@ -341,8 +404,30 @@
     takeOwnFiles(event.dataTransfer.files);
   });
   $('default-media').addEventListener('click', () => {
-    for (const name of ownFiles()) FS.unlink(store + '/' + name);
-    saveStorage(() => location.reload());
+    const names = ownFiles();
+    const removed = storeBroken ? Promise.reject(storeBroken) : storage.remove(names).catch(
+        (e) => Promise.reject(storage.reason(e)));
+    removed.then(() => names.forEach((name) => FS.unlink(store + '/' + name)), (why) => {
+      showMessage('Your own files are still kept: ' + why + '.', 'Swirlbeam', 0);
+    }).then(() => {
+      afterBoxes = () => location.reload();
+      whenBoxesClosed();
+    });
+  });
+
+  // Another tab kept or removed files: this one plays them from now on, and never writes back
+  // what it had before. The sounds and settings already loaded stay until the page starts again.
+  storage.onChange((names, removed) => {
+    for (const name of names.filter((n) => ownNames.includes(n))) {
+      const path = store + '/' + name;
+      const known = removed ? Promise.resolve(null) : storage.read(name);
+      known.then((bytes) => {
+        if (bytes) FS.writeFile(path, bytes);
+        else if (exists(path)) FS.unlink(path);
+        if (mediaNames.includes(name) && !testMode && exists(showFolder)) linkShowFile(name, true);
+        if (state === 'form' || state === 'ended') showOwnMediaState();
+      }).catch((e) => console.error('swirlbeam: browser storage: ' + e));
+    }
   });
 
   // Frames and traces by address: ?seed=N&size=WxH&frame=F and ?seed=N&trace=K

@@ -4,6 +4,7 @@ trace addresses against the desktop capture tool.
 
 Run by scripts/ci/test-web.sh: SWIRLBEAM_SITE is the built site, SWIRLBEAM_BUILD the desktop build
 (its capture tool and media)."""
+import contextlib
 import functools
 import http.server
 import io
@@ -12,6 +13,7 @@ import os
 import subprocess
 import tempfile
 import threading
+import time
 
 import pytest
 from PIL import Image, ImageChops
@@ -42,8 +44,8 @@ def site():
     server.shutdown()
 
 
-@pytest.fixture
-def browser():
+@contextlib.contextmanager
+def chromium(prefs=None):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
@@ -52,6 +54,8 @@ def browser():
                  "--disable-background-networking", "--disable-component-update"):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    if prefs:
+        options.add_experimental_option("prefs", prefs)
     with tempfile.TemporaryDirectory() as profile:
         options.add_argument(f"--user-data-dir={profile}")
         driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
@@ -60,6 +64,12 @@ def browser():
             yield driver
         finally:
             driver.quit()
+
+
+@pytest.fixture
+def browser():
+    with chromium() as driver:
+        yield driver
 
 
 def wait(driver, condition, seconds=60, what="the page"):
@@ -264,33 +274,139 @@ def test_full_screen_and_its_refusal(browser, site):
         os.remove(frame_page)
 
 
-def test_own_damaged_files_get_the_programs_messages(browser, site, tmp_path):
-    def damaged(name, content=None):
-        path = tmp_path / name
-        path.write_bytes(content or (open(os.path.join(MEDIA, name), "rb").read())[:300])
-        return str(path)
+# The player's own files, tried with the program's loaders when given; the storage that keeps
+# them, which one tab must not undo in another, and whose failures the player is told of.
 
-    def back_to_the_default_media():
-        browser.find_element(By.ID, "default-media").click()
-        wait(browser, lambda d: form_ready(d) and not visible(d, "default-media"),
-             what="the default media back")
+def own_state(driver):
+    return driver.find_element(By.ID, "media-state").text
 
+
+def pick(driver, path):
+    driver.find_element(By.ID, "media-picker").send_keys(os.path.abspath(path))
+
+
+def told(driver, what):
+    """The boxes on show, closed once read."""
+    wait(driver, lambda d: messages(d), seconds=15, what=what)
+    shown = messages(driver)
+    driver.find_element(By.CSS_SELECTOR, "#messages .box button").click()
+    return shown
+
+
+def play_and_end(driver):
+    driver.find_element(By.ID, "start").click()
+    wait(driver, lambda d: visible(d, "stage"), what="the show")
+    driver.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(driver, lambda d: visible(d, "ended"), what="the end after Escape")
+
+
+def test_own_files_are_tried_when_given(browser, site, tmp_path):
+    def refusal(name, why, message="load_jpeg():\nUnable to load a texture from a JPEG file!"):
+        return [("Error", f"{message}\n{name} was not taken: {why}.")]
+
+    def noise(name, width, height):
+        Image.effect_noise((width, height), 64).convert("RGB").save(tmp_path / name)
+
+    unreadable = "it cannot be read as the show reads it"
+    noise("logo.jpg", 2048, 2048)  # the most pixels the page takes
+    noise("logo2.jpg", 2049, 2048)
+    (tmp_path / "music.dat").write_bytes(b"not music" * 40)
+    with open(tmp_path / "strike.wav", "wb") as huge:
+        huge.truncate(300 << 20)  # sparse: nothing of it needs reading to refuse it
     open_form(browser, site)
-    # The music is loaded before the form, as on the desktop. (A cut module still plays.)
-    browser.find_element(By.ID, "media-picker").send_keys(damaged("music.dat", b"not music" * 40))
-    wait(browser, lambda d: messages(d), what="the music's message")
-    assert messages(browser) == [("Error", "Unable to load a music!!")]
-    assert visible(browser, "ended")
-    back_to_the_default_media()
+    pick(browser, tmp_path / "logo.jpg")
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg.", what="logo.jpg")
+    kept = (tmp_path / "logo.jpg").stat().st_size
+    (tmp_path / "logo.jpg").write_bytes((tmp_path / "logo.jpg").read_bytes()[:300])
+    for name, expected in [
+            ("logo.jpg", refusal("logo.jpg", unreadable)),
+            ("logo2.jpg", refusal("logo2.jpg", "it has more than 4,194,304 pixels, the most a "
+                                  "picture may have here")),
+            ("music.dat", refusal("music.dat", unreadable, "Unable to load a music!!")),
+            ("strike.wav", refusal("strike.wav", "it is larger than 64 MB",
+                                   "Unable to load a sample!!"))]:
+        pick(browser, tmp_path / name)
+        assert told(browser, name) == expected
+    browser.refresh()
+    wait(browser, form_ready, what="the form after a reload")
+    assert own_state(browser) == "Playing with your own logo.jpg."
+    assert browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length") == kept
 
-    browser.find_element(By.ID, "media-picker").send_keys(damaged("logo.jpg"))
-    wait(browser, lambda d: "logo.jpg" in d.find_element(By.ID, "media-state").text,
-         what="the page holding the player's file")
-    browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: messages(d), what="the picture's message")
-    assert messages(browser) == [("Error", "load_jpeg():\nUnable to load a texture from a JPEG file!")]
-    assert visible(browser, "ended")
-    back_to_the_default_media()
+    # A drop of a file the show reads and one it does not: the refusal stays until read.
+    browser.execute_script("""
+        const files = new DataTransfer();
+        files.items.add(new File(['notes'], 'notes.txt'));
+        files.items.add(new File([Module.FS.readFile('/defaults/logo2.jpg')], 'logo2.jpg'));
+        document.dispatchEvent(new DragEvent('drop', {dataTransfer: files, cancelable: true}));""")
+    time.sleep(1)
+    assert told(browser, "the refusal")[0][1].startswith("Not a file the show reads: notes.txt")
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg, logo2.jpg.",
+         what="logo2.jpg kept once the box was read")
+    play_and_end(browser)  # with the largest picture
+    assert not messages(browser)
+
+
+def test_a_second_tab_neither_deletes_nor_brings_back_own_files(browser, site):
+    def in_tab(handle, expected_state, what):
+        browser.switch_to.window(handle)
+        wait(browser, lambda d: form_ready(d) and own_state(d) == expected_state, what=what)
+
+    with_logo2 = "Playing with your own logo2.jpg."
+    open_form(browser, site)
+    a = browser.current_window_handle
+    browser.switch_to.new_window("tab")
+    b = browser.current_window_handle
+    open_form(browser, site)
+    in_tab(a, "", "the first tab")
+    pick(browser, os.path.join(MEDIA, "logo2.jpg"))
+    in_tab(a, with_logo2, "logo2.jpg kept")
+    in_tab(b, with_logo2, "the second tab hearing of it")
+    play_and_end(browser)
+    browser.switch_to.window(a)
+    browser.refresh()
+    in_tab(a, with_logo2, "logo2.jpg still kept")
+
+    browser.switch_to.window(b)
+    browser.refresh()
+    in_tab(b, with_logo2, "the second tab again")
+    browser.find_element(By.ID, "default-media").click()
+    in_tab(b, "", "the defaults")
+    in_tab(a, "", "the first tab hearing of the defaults")
+    play_and_end(browser)
+    browser.refresh()
+    in_tab(a, "", "the defaults still")
+
+
+def test_a_full_quota_is_told_and_the_show_plays_on(browser, site):
+    open_form(browser, site)
+    browser.execute_cdp_cmd("Storage.overrideQuotaForOrigin", {"origin": site, "quotaSize": 30000})
+    pick(browser, os.path.join(MEDIA, "logo.jpg"))  # 32,601 bytes
+    assert told(browser, "the quota's message") == [
+        ("Error", "logo.jpg was not kept: the browser has no room left for this site.")]
+    assert own_state(browser) == ""
+    play_and_end(browser)
+
+
+def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
+    blocked = ("Your settings and own files cannot be kept here: the browser does not let this "
+               "page keep data (site data blocked, a private window, or a sandboxed frame).\n"
+               "Swirlbeam plays with its defaults.")
+    with chromium({"profile.default_content_setting_values.cookies": 2}) as driver:
+        open_form(driver, site)
+        assert told(driver, "the notice") == [("Swirlbeam", blocked)]
+        play_and_end(driver)
+
+        frame_page = os.path.join(SITE, "sandboxed.html")
+        with open(frame_page, "w") as f:
+            f.write('<iframe sandbox="allow-scripts" src="index.html"></iframe>')
+        try:
+            driver.get(site + "/sandboxed.html")
+            driver.switch_to.frame(0)
+            wait(driver, lambda d: d.find_element(By.ID, "loading").text == (
+                "Swirlbeam could not be loaded: its files cannot be fetched in a frame sandboxed "
+                "without allow-same-origin."), what="the page saying why it cannot load")
+        finally:
+            os.remove(frame_page)
 
 
 @pytest.mark.parametrize("frame", [600, 5050, 7030])  # stages 0, 1 (a flash) and 2
