@@ -23,7 +23,7 @@
   Module.preRun = (Module.preRun || []).concat(openStore);
   Module.onRuntimeInitialized = begin;
   Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
-  if (testMode) $('dialog').hidden = true;
+  if (testMode) $('dialog').hidden = $('own-media').hidden = true;
   watchLoading();
 
   // The store's files are read before the program starts; without them it plays with the
@@ -186,7 +186,7 @@
     $('music').checked = s.music;
     $('dither').checked = s.dither;
     depthBoxes().forEach((box, i) => { box.checked = s.depth[i]; });
-    $('dialog').querySelector('.client').disabled = false;
+    $('dialog').querySelector('.client').disabled = $('media-picker').disabled = false;
     $('dialog').removeAttribute('aria-busy');
     $('dialog').hidden = false;
     $('own-media').hidden = false;
@@ -337,7 +337,7 @@
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     $('stage').hidden = true;
     $('dialog').hidden = true;
-    $('own-media').hidden = false;
+    $('own-media').hidden = $('media-picker').disabled = false;
     $('ended-text').textContent = code === 0 ? 'Swirlbeam has ended.'
                                               : 'Swirlbeam stopped after an error.';
     $('ended').hidden = false;
