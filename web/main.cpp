@@ -115,6 +115,13 @@ EMSCRIPTEN_KEEPALIVE void web_answer(int yes) {
   page_return_to_form();
 }
 
+// After Start!, in a browser with no full screen for a page at all (iPhone Safari): the show plays
+// in the page, scaled to fit, without the desktop's question, which would blame the video card.
+EMSCRIPTEN_KEEPALIVE void web_open_windowed() {
+  settings.fullscreen = 0;  // for this run only, as after a Yes
+  start_show(false);
+}
+
 // Exit or closing the form.
 EMSCRIPTEN_KEEPALIVE void web_exit() {
   close_sound(song);

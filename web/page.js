@@ -25,6 +25,8 @@
   Module.preRun = (Module.preRun || []).concat(openStore);
   Module.onRuntimeInitialized = begin;
   Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
+  if (testMode) $('dialog').hidden = $('own-media').hidden = true;
+  watchLoading();
 
   // The store's files are read before the program starts; without them it plays with the
   // defaults, and the player is told.
@@ -137,9 +139,58 @@
   }
 
   function showNoWebGL() {
-    $('loading').hidden = true;
+    $('loading').hidden = $('dialog').hidden = $('own-media').hidden = true;
     $('no-webgl').hidden = false;
     document.title = 'Swirlbeam (no WebGL)';
+  }
+
+  // Loading: the form shows at once, greyed, with the share of the program's code and data come
+  // so far; it works once the program has read its settings, music and samples (showForm).
+
+  function watchLoading() {
+    const come = {wasm: 0, data: 0};
+    let all = 0;  // both files' bytes, from the build
+    const show = () => {
+      if (state !== 'loading' || !all) return;
+      const share = Math.min(1, (come.wasm + come.data) / all);
+      const text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
+      if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
+    };
+    fetch('sizes.json').then((r) => r.json()).then((sizes) => {
+      all = sizes.wasm + sizes.data;
+      show();
+    }).catch((e) => console.error('swirlbeam: sizes: ' + e));
+    Module.setStatus = () => {  // the data file's download calls this as it goes
+      const data = Module.dataFileDownloads && Module.dataFileDownloads['swirlbeam.data'];
+      if (data) come.data = data.loaded;
+      show();
+    };
+    // The code compiles as it comes, as Emscripten's own loader does; a copy of the stream counts.
+    Module.instantiateWasm = (imports, done) => {
+      const url = 'swirlbeam.wasm';
+      const finish = (result) => done(result.instance, result.module);
+      fetch(url, {credentials: 'same-origin'}).then((response) => {
+        countBytes(response.clone(), (n) => { come.wasm = n; show(); });
+        return WebAssembly.instantiateStreaming(response, imports).catch((e) => {
+          console.warn('swirlbeam: compiling as it comes failed (' + e + '); compiling at the end');
+          return fetch(url, {credentials: 'same-origin'}).then((again) => again.arrayBuffer())
+            .then((bytes) => WebAssembly.instantiate(bytes, imports));
+        });
+      }).then(finish, (e) => abort('swirlbeam.wasm: ' + e));
+      return {};
+    };
+  }
+
+  function countBytes(response, onBytes) {
+    if (!response.body) return;
+    const reader = response.body.getReader();
+    let n = 0;
+    const next = () => reader.read().then((chunk) => {
+      if (chunk.done) return;
+      onBytes(n += chunk.value.length);
+      return next();
+    });
+    next().catch(() => {});
   }
 
   // The settings form
@@ -153,6 +204,8 @@
     $('music').checked = s.music;
     $('dither').checked = s.dither;
     depthBoxes().forEach((box, i) => { box.checked = s.depth[i]; });
+    $('dialog').querySelector('.client').disabled = $('media-picker').disabled = false;
+    $('dialog').removeAttribute('aria-busy');
     $('dialog').hidden = false;
     $('own-media').hidden = false;
     $('resolution').focus();
@@ -170,7 +223,9 @@
     const [d16, d24, d32] = depthBoxes().map((box) => +box.checked);
     const wanted = call('_web_start', $('resolution').selectedIndex, +$('windowed').checked,
                         +$('music').checked, +$('dither').checked, d16, d24, d32);
-    if (wanted === 1) {
+    if (wanted === 1 && !$('stage').requestFullscreen) {
+      call('_web_open_windowed');  // iPhone Safari: no full screen for a page, nothing to ask
+    } else if (wanted === 1) {
       // Asked within the click, as browsers require; a refusal gets the program's question.
       requestFullScreen().then(() => call('_web_open', 1), () => call('_web_open', 0));
     } else if (wanted === 0) {
@@ -278,6 +333,7 @@
     playingFullScreen = fullScreen;
     $('stage').hidden = false;
     $('canvas').focus();
+    $('canvas').scrollIntoView({block: 'nearest'});  // below the page on a small screen
   }
 
   // In full screen the browser keeps Escape for itself: leaving full screen ends the show.
@@ -287,13 +343,19 @@
     }
   });
 
+  // A tap ends the show as Escape does, for screens without a keyboard; a mouse click does
+  // nothing, as on the desktop.
+  $('canvas').addEventListener('pointerup', (event) => {
+    if (state === 'playing' && event.pointerType !== 'mouse') call('_web_quit');
+  });
+
   function ended(code) {
     if (state === 'ended') return;
     state = 'ended';
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     $('stage').hidden = true;
     $('dialog').hidden = true;
-    $('own-media').hidden = false;
+    $('own-media').hidden = $('media-picker').disabled = false;
     $('ended-text').textContent = code === 0 ? 'Swirlbeam has ended.'
                                               : 'Swirlbeam stopped after an error.';
     $('ended').hidden = false;

@@ -88,9 +88,14 @@ def visible(driver, element_id):
     return driver.find_element(By.ID, element_id).is_displayed()
 
 
+def form_ready(driver):
+    # The form shows greyed while the program loads.
+    return visible(driver, "dialog") and driver.find_element(By.ID, "start").is_enabled()
+
+
 def open_form(driver, site):
     driver.get(site + "/index.html")
-    wait(driver, lambda d: visible(d, "dialog"), what="the settings form")
+    wait(driver, form_ready, what="the settings form")
 
 
 def form_state(driver):
@@ -161,7 +166,7 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     wait(browser, lambda d: visible(d, "ended"), what="the ended state after Escape")
 
     browser.refresh()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after a reload")
+    wait(browser, form_ready, what="the form after a reload")
     assert form_state(browser) == {"resolution": 0, "windowed": True, "music": False,
                                    "dither": True, "depth": [True, False, False]}
     # Exit keeps the file as it was and leaves a way back.
@@ -169,7 +174,7 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     browser.find_element(By.ID, "exit").click()
     wait(browser, lambda d: visible(d, "ended"), what="the ended state after Exit")
     browser.find_element(By.ID, "again").click()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after Play again")
+    wait(browser, form_ready, what="the form after Play again")
     assert form_state(browser)["windowed"] is True
 
 
@@ -208,6 +213,80 @@ def test_without_webgl_the_page_says_so_instead_of_the_form(browser, site):
     assert not visible(browser, "dialog") and not visible(browser, "start")
 
 
+def test_start_plays_the_comets_with_sound(browser, site):
+    open_form(browser, site)
+    browser.execute_script(LISTEN_TO_THE_SHOW)
+    browser.find_element(By.ID, "start").click()
+    wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    browser.find_element(By.ID, "canvas").click()  # a mouse click does nothing, as on the desktop
+    wait(browser, lambda d: d.execute_script("return window.peak") > 0.02, seconds=20,
+         what="the music in the page's audio output")
+    # The comets fade in over the first seconds, below and around the centre.
+    wait(browser, lambda d: lit_share(canvas_picture(d, 1280, 1024)) > 0.002, seconds=30,
+         what="the comets on the canvas")
+    state = browser.execute_script("return Module.SDL2.audioContext.state")
+    assert state == "running" and visible(browser, "stage")
+
+
+def box(driver, element_id):
+    return driver.execute_script(
+        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
+
+
+def tap(driver, element_id):
+    b = box(driver, element_id)
+    point = {"x": b["x"] + b["width"] / 2, "y": b["y"] + b["height"] / 2}
+    for kind, points in (("touchStart", [point]), ("touchEnd", [])):
+        driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+
+def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
+    browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                            {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+    on_screen = lambda b: min(b["left"], b["top"]) >= 0 and b["right"] <= 390 and b["bottom"] <= 844
+    open_form(browser, site)
+    controls = browser.execute_script("""
+        return [...document.querySelectorAll('#dialog label, #dialog select, #dialog button')]
+          .map((e) => [e.offsetWidth, e.offsetHeight, getComputedStyle(e).fontSize]);""")
+    assert len(controls) == 9 and all(w >= 44 and h >= 44 and f == "16px" for w, h, f in controls)
+    assert on_screen(box(browser, "dialog"))
+    tap(browser, "start")  # windowed, 640 x 480
+    wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    assert browser.execute_script("return document.getElementById('canvas').width") == 640
+    assert on_screen(box(browser, "canvas"))
+    tap(browser, "canvas")
+    wait(browser, lambda d: visible(d, "ended"), what="the end after a tap")
+    open_form(browser, site)
+    tap(browser, "windowed")
+    tap(browser, "start")
+    wait(browser, lambda d: d.execute_script("return !!document.fullscreenElement"),
+         what="full screen from a tap")
+
+    # iPhone Safari has no full screen for a page: the show plays in it without a question.
+    browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                            {"source": "delete Element.prototype.requestFullscreen"})
+    open_form(browser, site)
+    assert not browser.find_element(By.ID, "windowed").is_selected()  # kept from above
+    tap(browser, "start")
+    wait(browser, lambda d: visible(d, "stage"), what="the show in the page")
+    assert messages(browser) == [] and on_screen(box(browser, "canvas"))
+
+
+def test_the_form_shows_while_the_program_loads(browser, site):
+    browser.execute_cdp_cmd("Network.enable", {})
+    browser.execute_cdp_cmd("Network.emulateNetworkConditions", {
+        "offline": False, "latency": 20, "downloadThroughput": 400_000, "uploadThroughput": 0})
+    browser.execute_script(f"location.href = '{site}/index.html'")
+    shares = []
+    while not form_ready(browser) and len(shares) < 2000:
+        figure = browser.find_element(By.ID, "progress").text
+        if visible(browser, "dialog") and figure.endswith(" %"):
+            assert not browser.find_element(By.ID, "start").is_enabled()
+            shares.append(int(figure[:-2]))
+    assert len(set(shares)) > 3 and shares == sorted(shares) and shares[-1] > 90, shares
+
+
 def test_full_screen_and_its_refusal(browser, site):
     open_form(browser, site)
     browser.find_element(By.ID, "windowed").click()
@@ -226,7 +305,7 @@ def test_full_screen_and_its_refusal(browser, site):
     try:
         browser.get(site + "/refused.html")
         browser.switch_to.frame(0)
-        wait(browser, lambda d: visible(d, "dialog"), what="the form in a frame")
+        wait(browser, form_ready, what="the form in a frame")
         assert browser.find_element(By.ID, "windowed").is_selected() is False  # kept from above
         browser.find_element(By.ID, "start").click()
         wait(browser, lambda d: messages(d), what="the question")
@@ -236,7 +315,7 @@ def test_full_screen_and_its_refusal(browser, site):
         wait(browser, lambda d: messages(d) == [("Swirlbeam", "Program will now close.")],
              what="the closing notice")
         browser.find_element(By.XPATH, "//button[text()='OK']").click()
-        wait(browser, lambda d: visible(d, "dialog"), what="the form again after No")
+        wait(browser, form_ready, what="the form again after No")
         browser.find_element(By.ID, "start").click()
         wait(browser, lambda d: messages(d), what="the question again")
         browser.find_element(By.XPATH, "//button[text()='Yes']").click()
@@ -300,7 +379,7 @@ def test_own_files_are_tried_when_given(browser, site, tmp_path):
         pick(browser, tmp_path / name)
         assert told(browser, name) == expected
     browser.refresh()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after a reload")
+    wait(browser, form_ready, what="the form after a reload")
     assert own_state(browser) == "Playing with your own logo.jpg."
     assert browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length") == kept
 
@@ -321,7 +400,7 @@ def test_own_files_are_tried_when_given(browser, site, tmp_path):
 def test_a_second_tab_neither_deletes_nor_brings_back_own_files(browser, site):
     def in_tab(handle, expected_state, what):
         browser.switch_to.window(handle)
-        wait(browser, lambda d: visible(d, "dialog") and own_state(d) == expected_state, what=what)
+        wait(browser, lambda d: form_ready(d) and own_state(d) == expected_state, what=what)
 
     with_logo2 = "Playing with your own logo2.jpg."
     open_form(browser, site)
@@ -491,13 +570,18 @@ def shown(driver, element_id):
         f"return document.getElementById('{element_id}').getClientRects().length > 0")
 
 
+def ready(driver):
+    # The form shows greyed while the program loads.
+    return driver.execute_script("return document.getElementById('start').matches(':enabled')")
+
+
 def test_engine_frame_address_matches_the_desktop_capture(engine, site, tmp_path):
     check_frame_address(engine, site, tmp_path, 600)
 
 
 def test_engine_show_plays_ends_on_escape_and_keeps_the_settings(engine, site):
     engine.get(site + "/index.html")
-    wait(engine, lambda d: shown(d, "dialog"), what="the settings form")
+    wait(engine, ready, what="the settings form")
     engine.console()  # only this page's
     engine.execute_script(LISTEN_TO_THE_SHOW)
     engine.execute_script("""document.getElementById('resolution').selectedIndex = 1;
@@ -520,6 +604,6 @@ def test_engine_show_plays_ends_on_escape_and_keeps_the_settings(engine, site):
     assert webgl_complaints(engine.console()) == []
 
     engine.refresh()
-    wait(engine, lambda d: shown(d, "dialog"), what="the form after a reload")
+    wait(engine, ready, what="the form after a reload")
     assert form_state(engine) == {"resolution": 1, "windowed": True, "music": True,
                                   "dither": False, "depth": [False, False, True]}
