@@ -20,6 +20,8 @@ file(GLOB show_sources CONFIGURE_DEPENDS src/app/*.cpp src/comets/*.cpp src/repl
 list(FILTER show_sources EXCLUDE REGEX "src/app/main\\.cpp$")
 list(APPEND show_sources src/ui/dialog_model.cpp)
 
+include(cmake/glemu.cmake)
+
 set(site ${CMAKE_BINARY_DIR}/site)
 # The page's scripts run before the program, in this order: page.js uses the other two.
 set(page_scripts ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/own_files.js
@@ -40,7 +42,7 @@ target_link_libraries(swirlbeam PRIVATE
   ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
 target_link_options(swirlbeam PRIVATE
   -O2 -fexceptions -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
-  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
+  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1 --js-library ${glemu_copy}
   -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"ccall\",\"FS\",\"UTF8ToString\"]"
   # SDL's audio calls these from JavaScript; in a file, as make would mangle their '$'.
@@ -48,7 +50,7 @@ target_link_options(swirlbeam PRIVATE
   ${pre_js}
   --preload-file ${SWIRLBEAM_WEB_MEDIA}@/defaults)
 set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site}
-  LINK_DEPENDS "${page_scripts}")
+  LINK_DEPENDS "${page_scripts};${glemu_copy}")
 
 # The page's loading figure counts against the program's two files, measured at each link.
 add_custom_command(TARGET swirlbeam POST_BUILD

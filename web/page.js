@@ -17,6 +17,8 @@
   const $ = (id) => document.getElementById(id);
   let playingFullScreen = false;
   let state = 'loading';  // loading, begun, form, starting, playing, ended
+  const hasWebGL = webGLAvailable();
+  if (!hasWebGL) showNoWebGL();
 
   Module.canvas = $('canvas');
   Module.noInitialRun = true;
@@ -119,11 +121,27 @@
   function begin() {
     state = 'begun';
     $('loading').hidden = true;
+    if (!hasWebGL) return;
     drawDialogPicture();
     if (testMode) return runTestMode();
     prepareShowFolder(true);
     showOwnMediaState();
     call('callMain', []);
+  }
+
+  // The show draws with WebGL: without it, say so in place of the form, which would fail at Start!.
+  function webGLAvailable() {
+    const gl = document.createElement('canvas').getContext('webgl');
+    if (!gl) return false;
+    const lose = gl.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+    return true;
+  }
+
+  function showNoWebGL() {
+    $('loading').hidden = $('dialog').hidden = $('own-media').hidden = true;
+    $('no-webgl').hidden = false;
+    document.title = 'Swirlbeam (no WebGL)';
   }
 
   // Loading: the form shows at once, greyed, with the share of the program's code and data come
