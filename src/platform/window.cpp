@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <string>
+
 #include "app/keys.h"
 #include "app/scene.h"
 #include "app/settings.h"
@@ -37,6 +39,16 @@ bool draws_nowhere_unasked() {
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   if (driver == nullptr || (asked != nullptr && *asked != '\0')) return false;
   return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
+
+// Mesa's software rasteriser, llvmpipe, runs one thread per core by default; one more keeps the
+// cores busy while the show's own thread prepares the next draw (12-20 % more frames a second
+// on 2 cores, the same pixels). Only llvmpipe reads the variable, only when its context is made,
+// and a user's own choice stays.
+void tune_software_rendering() {
+  const int cores = SDL_GetCPUCount();
+  if (cores < 2) return;  // measured on 2 cores only; one core is left as Mesa has it
+  SDL_setenv("LP_NUM_THREADS", std::to_string(cores + 1).c_str(), 0);
 }
 
 bool start_video() {
@@ -166,6 +178,7 @@ void handle_window_event(const SDL_WindowEvent& event) {
 
 bool create_window(const char* title, int width, int height, int color_bits, bool fullscreen) {
   settings.fullscreen = fullscreen ? 1 : 0;
+  tune_software_rendering();
   if (!start_video()) {
     window_error("Failed To Register The Window Class.");
     return false;
