@@ -19,7 +19,8 @@ list(FILTER show_sources EXCLUDE REGEX "src/app/main\\.cpp$")
 list(APPEND show_sources
   src/platform/event_pump.cpp src/platform/jpeg_decode.cpp src/platform/message_line.cpp
   src/platform/mipmaps.cpp src/platform/projection.cpp src/platform/sound.cpp
-  src/platform/sound_offline.cpp src/platform/timer.cpp src/platform/virtual_keys.cpp
+  src/platform/sound_offline.cpp src/platform/texture_size.cpp src/platform/timer.cpp
+  src/platform/virtual_keys.cpp
   src/ui/dialog_model.cpp)
 # Frames and traces by address run the show as the capture tool does.
 set(capture_sources tools/capture/frame_pixels.cpp tools/capture/show_clock.cpp

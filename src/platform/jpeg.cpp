@@ -7,6 +7,7 @@
 
 #include "app/report_fatal.h"
 #include "platform/jpeg_decode.h"
+#include "platform/texture_size.h"
 
 namespace {
 
@@ -40,5 +41,9 @@ std::uint32_t load_jpeg(const char* file_name, bool repeat) {
                         GL_UNSIGNED_BYTE, picture.rgb.data()) != 0) {
     fail();
   }
+  GLint width = 0, height = 0;  // GLU's rescaled sides, not the picture's
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  remember_texture_size(texture, {width, height});
   return texture;
 }

@@ -9,6 +9,7 @@
 #include "app/report_fatal.h"
 #include "platform/jpeg_decode.h"
 #include "platform/mipmaps.h"
+#include "platform/texture_size.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ std::uint32_t load_jpeg(const char* file_name, bool repeat) {
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   upload_mipmaps(levels);
+  remember_texture_size(texture, {levels[0].width, levels[0].height});
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
