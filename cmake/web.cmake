@@ -1,12 +1,12 @@
 # The browser build (emcmake cmake): the show's shared code with the web platform files, linked
-# against the libraries scripts/web-libs.sh builds from Debian's sources, into a static site:
+# against the libraries scripts/lib/web-libs.sh builds from Debian's sources, into a static site:
 # ${CMAKE_BINARY_DIR}/site. scripts/web.sh runs all of it.
 set(SWIRLBEAM_WEB_LIBS "" CACHE PATH "Install prefix of the libraries built for the web")
 set(SWIRLBEAM_WEB_MEDIA "" CACHE PATH "Folder holding the default media and config.dat")
 foreach(lib SDL2 SDL2_mixer turbojpeg openmpt)
   if(NOT EXISTS "${SWIRLBEAM_WEB_LIBS}/lib/lib${lib}.a")
     message(FATAL_ERROR "lib${lib}.a is not in SWIRLBEAM_WEB_LIBS (${SWIRLBEAM_WEB_LIBS}/lib); "
-      "scripts/web-libs.sh builds it")
+      "scripts/lib/web-libs.sh builds it")
   endif()
 endforeach()
 if(NOT EXISTS "${SWIRLBEAM_WEB_MEDIA}/config.dat")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what Swirlbeam needs to build, run and test, from Debian 12's packages; only what is
-# missing. Given package names, installs those instead (scripts/web-libs.sh does).
+# missing. Given package names, installs those instead (scripts/lib/web-libs.sh does).
 #   bash scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 

@@ -16,16 +16,16 @@ run_suite() {
   # One X server for the whole suite; tests that need no display remove DISPLAY themselves.
   # -noreset: by default the server resets whenever its last client leaves, and drops every
   # connection made meanwhile (a window, a dialog or an xdotool key then goes missing).
-  # ctest-ci.sh names every skipped test and every test that passed only on a retry.
+  # ci/ctest.sh names every skipped test and every test that passed only on a retry.
   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-    bash scripts/ctest-ci.sh "$dir" -j "$jobs"
+    bash scripts/ci/ctest.sh "$dir" -j "$jobs"
 }
 
 run_suite build
 ASAN_OPTIONS=detect_leaks=0 run_suite build-asan -DSWIRLBEAM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
 # The browser build, in headless Chromium against the plain build.
-bash scripts/test-web.sh
+bash scripts/ci/test-web.sh
 
-# Fuzz targets (libFuzzer, clang), a minute each.
-bash scripts/fuzz-ci.sh
+# Fuzz targets (libFuzzer, clang), a minute each (FUZZ_SECONDS); longer runs: fuzz/run.sh.
+bash fuzz/run-all.sh "${FUZZ_SECONDS:-60}"

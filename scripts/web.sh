@@ -3,7 +3,7 @@
 # .data with the default media) and serves it on 127.0.0.1 only, printing the address.
 #   bash scripts/web.sh [--build-only] [--port N]
 # --build-only leaves the folder for any static web host. The libraries for the web are built
-# once from Debian's sources and cached (scripts/web-libs.sh); the default media come from the
+# once from Debian's sources and cached (scripts/lib/web-libs.sh); the default media come from the
 # desktop build's media maker.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,9 +27,9 @@ mkdir -p build-web/defaults
 cp build/media/{texture,smoke,logo,logo2,web,thanks}.jpg build/media/{strike,swirlbeam,thanks}.wav \
   build/media/music.dat build/default-settings/config.dat build-web/defaults/
 
-prefix=$(bash scripts/web-libs.sh | tail -n 1)
-# shellcheck source=scripts/web-env.sh
-source scripts/web-env.sh
+prefix=$(bash scripts/lib/web-libs.sh | tail -n 1)
+# shellcheck source=scripts/lib/web-env.sh
+source scripts/lib/web-env.sh
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DSWIRLBEAM_WEB_LIBS="$prefix" \
   -DSWIRLBEAM_WEB_MEDIA="$PWD/build-web/defaults" >/dev/null
 cmake --build build-web -j "$(nproc)"

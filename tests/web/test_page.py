@@ -2,7 +2,7 @@
 and its storage, the show with its sound, the player's own media, full screen, and the frame and
 trace addresses against the desktop capture tool.
 
-Run by scripts/test-web.sh: SWIRLBEAM_SITE is the built site, SWIRLBEAM_BUILD the desktop build
+Run by scripts/ci/test-web.sh: SWIRLBEAM_SITE is the built site, SWIRLBEAM_BUILD the desktop build
 (its capture tool and media)."""
 import functools
 import http.server

@@ -3,9 +3,9 @@
 # with Debian's Emscripten from Debian's source packages, once per set of versions, into a cached
 # install prefix (include/, lib/), and prints that prefix as the last line on stdout; everything
 # else goes to stderr. Installs the Debian packages it needs (as root, or through sudo).
-#   prefix=$(bash scripts/web-libs.sh | tail -n1)
+#   prefix=$(bash scripts/lib/web-libs.sh | tail -n1)
 # SWIRLBEAM_WEB_CACHE sets the cache folder (default ~/.cache/swirlbeam/web). Link with the flags
-# the check at the end uses, after sourcing scripts/web-env.sh.
+# the check at the end uses, after sourcing scripts/lib/web-env.sh.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,8 +25,8 @@ jobs=2 # the machine's cores are shared
 # Only the prefix goes to stdout; build tools print to stderr.
 exec 3>&1 1>&2
 
-bash "$here/install-deps.sh" emscripten cmake make python3 dpkg-dev xz-utils ||
-  fail "installing Emscripten and the build tools failed: $here/install-deps.sh"
+bash "$here/../install-deps.sh" emscripten cmake make python3 dpkg-dev xz-utils ||
+  fail "installing Emscripten and the build tools failed: scripts/install-deps.sh"
 . "$here/web-env.sh"
 
 emcc_about=$(emcc --version) || fail "emcc does not run: $(command -v emcc)"
@@ -253,7 +253,7 @@ say "link check passed in $((SECONDS - t)) s"
 # --- Into the cache, in one rename -------------------------------------------------------------
 
 {
-  echo "# Built by scripts/web-libs.sh recipe $recipe with:"
+  echo "# Built by scripts/lib/web-libs.sh recipe $recipe with:"
   echo "$emcc_about" | head -n1
   cat "$work/versions"
 } >"$stage/versions"

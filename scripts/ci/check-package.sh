@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The package from an existing build, in a minimal fresh Debian 12 root: installed alone, so that
 # nothing the X test tools bring can stand in for its dependencies; then the installed menu
-# launcher under Xvfb (scripts/smoke.sh --installed), and lintian there: any error or warning fails.
-# scripts/check-fresh.sh checks the same from nothing, with a fresh build; this one takes about a
+# launcher under Xvfb (scripts/ci/smoke.sh --installed), and lintian there: any error or warning fails.
+# scripts/ci/check-fresh.sh checks the same from nothing, with a fresh build; this one takes about a
 # minute. Run as root, with mmdebstrap.
-# Usage: scripts/check-package.sh [BUILD_DIR] (default: build, configured and built)
-#        scripts/check-package.sh --deb FILE (a package made already)
+# Usage: scripts/ci/check-package.sh [BUILD_DIR] (default: build, configured and built)
+#        scripts/ci/check-package.sh --deb FILE (a package made already)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 me=check-package
 
 [ "$(id -u)" -eq 0 ] || { echo "$me: must run as root (mmdebstrap, chroot): $0" >&2; exit 1; }
@@ -53,7 +53,7 @@ INSIDE
 
 start=$(date +%s)
 mmdebstrap --quiet --variant=apt --aptopt='Acquire::Retries "3"' \
-  --customize-hook="copy-in ${debs[0]} scripts/smoke.sh $inside /tmp" \
+  --customize-hook="copy-in ${debs[0]} scripts/ci/smoke.sh $inside /tmp" \
   --customize-hook="chroot \"\$1\" sh /tmp/$(basename "$inside")" \
   bookworm /dev/null || { echo "$me: FAILED in the fresh root (see above)" >&2; exit 1; }
 echo "$me: passed in $(($(date +%s) - start)) s"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A short headless smoke run of a built or installed Swirlbeam, on a private Xvfb display:
-#   bash scripts/smoke.sh BUILD_DIR    the media maker's files, a few captured frames, the settings
+#   bash scripts/ci/smoke.sh BUILD_DIR    the media maker's files, a few captured frames, the settings
 #                                      dialog answered with Return, the full-screen question
-#   bash scripts/smoke.sh --installed  the menu launcher of an installed copy: dialog, then the show
+#   bash scripts/ci/smoke.sh --installed  the menu launcher of an installed copy: dialog, then the show
 # Needs Xvfb, xdotool and x11-utils. Exits non-zero with a line saying what failed.
 set -euo pipefail
 

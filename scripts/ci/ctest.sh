@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Runs a build's whole CTest suite for CI and hides nothing: a test that passes only when run
 # again is named with the output of its first failure, and a skipped test fails the run unless
-# it is on the allow-list below (the README names it, with the reason for each).
-# Usage: scripts/ctest-ci.sh BUILD_DIR [CTEST_ARGS...] (under an X server, as scripts/test.sh runs it)
+# it is on the allow-list below (docs/testing.md names it, with the reason for each).
+# Usage: scripts/ci/ctest.sh BUILD_DIR [CTEST_ARGS...] (under an X server, as scripts/test.sh runs it)
 set -euo pipefail
 me=ctest-ci
-dir=${1:?usage: ctest-ci.sh BUILD_DIR [CTEST_ARGS...]}
+dir=${1:?usage: ctest.sh BUILD_DIR [CTEST_ARGS...]}
 shift
 
-# Tests that cannot run on CI's machine, each with why (keep in step with the README). None yet:
+# Tests that cannot run on CI's machine, each with why (keep in step with docs/testing.md). None yet:
 # with the install script's packages, as root, every test runs.
 allowed_skips=(
 )

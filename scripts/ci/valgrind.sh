@@ -3,9 +3,9 @@
 # of the show (offscreen OpenGL, silent audio, music off), ends it with SIGTERM as a desktop
 # would, and fails on any invalid access or definite leak that the library suppressions in
 # tests/hardening/valgrind.supp do not explain.
-#   scripts/valgrind-run.sh [SECONDS]     (default 20; valgrind makes everything 20-50x slower)
+#   scripts/ci/valgrind.sh [SECONDS]     (default 20; valgrind makes everything 20-50x slower)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 seconds=${1:-20}
 
 cmake -S . -B build -DSWIRLBEAM_WERROR=ON >/dev/null
@@ -43,6 +43,6 @@ wait "$pid" || status=$?
 echo "valgrind run: $(($(date +%s) - start)) s, exit status $status; log in $log"
 grep -E "ERROR SUMMARY|definitely lost|indirectly lost|suppressed:" "$log" | sed 's/^==[0-9]*== *//'
 if [ "$status" -ne 0 ]; then
-  echo "valgrind-run.sh: the program ended with status $status (99: memcheck found errors)" >&2
+  echo "valgrind.sh: the program ended with status $status (99: memcheck found errors)" >&2
   exit 1
 fi
