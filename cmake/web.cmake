@@ -13,22 +13,16 @@ if(NOT EXISTS "${SWIRLBEAM_WEB_MEDIA}/config.dat")
   message(FATAL_ERROR "SWIRLBEAM_WEB_MEDIA (${SWIRLBEAM_WEB_MEDIA}) holds no default media")
 endif()
 
-file(GLOB show_sources CONFIGURE_DEPENDS src/app/*.cpp src/comets/*.cpp src/platform/web/*.cpp)
+# The platform is what both platforms share (src/platform) and the page's own files; of the
+# dialog, the page takes the model behind its form.
+file(GLOB show_sources CONFIGURE_DEPENDS src/app/*.cpp src/comets/*.cpp src/replay/*.cpp
+  src/platform/*.cpp src/platform/web/*.cpp)
 list(FILTER show_sources EXCLUDE REGEX "src/app/main\\.cpp$")
-# What the desktop and the page share of the platform layer; the rest is X11, FLTK and GLU.
-list(APPEND show_sources
-  src/platform/event_pump.cpp src/platform/jpeg_decode.cpp src/platform/message_line.cpp
-  src/platform/mipmaps.cpp src/platform/projection.cpp src/platform/sound.cpp
-  src/platform/sound_offline.cpp src/platform/texture_size.cpp src/platform/timer.cpp
-  src/platform/virtual_keys.cpp
-  src/ui/dialog_model.cpp)
-# Frames and traces by address run the show as the capture tool does.
-set(capture_sources tools/capture/frame_pixels.cpp tools/capture/show_clock.cpp
-  tools/capture/show_session.cpp tools/capture/trace_writer.cpp)
+list(APPEND show_sources src/ui/dialog_model.cpp)
 
 set(site ${CMAKE_BINARY_DIR}/site)
-add_executable(swirlbeam web/main.cpp web/capture.cpp ${show_sources} ${capture_sources})
-target_include_directories(swirlbeam PRIVATE src tools/capture
+add_executable(swirlbeam web/main.cpp web/form.cpp web/capture.cpp ${show_sources})
+target_include_directories(swirlbeam PRIVATE src
   ${SWIRLBEAM_WEB_LIBS}/include ${SWIRLBEAM_WEB_LIBS}/include/SDL2)
 # Exceptions caught, as on the desktop: libopenmpt rejects a damaged module by throwing (it is
 # built so), and the sound code catches it; without this the throw would end the page.

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/frame.h"
-#include "frame_pixels.h"
-#include "show_clock.h"
-#include "show_session.h"
-#include "trace_writer.h"
+#include "replay/frame_pixels.h"
+#include "replay/show_clock.h"
+#include "replay/show_session.h"
+#include "replay/trace_writer.h"
 
 namespace {
 

@@ -4,18 +4,19 @@
 // frames: each runs the whole show frames the 10 ms clock owes, the canvas shows the last.
 #include <emscripten.h>
 
-#include "app/keys.h"
 #include "app/main_loop.h"
 #include "app/report_fatal.h"
 #include "app/settings.h"
+#include "app/show_window.h"
 #include "app/sound_handles.h"
+#include "app/startup.h"
 #include "app/timeline.h"
+#include "form.h"
 #include "platform/full_screen_question.h"
 #include "platform/message.h"
 #include "platform/sound.h"
 #include "platform/timer.h"
 #include "platform/web/page.h"
-#include "platform/window.h"
 #include "ui/dialog_model.h"
 
 namespace {
@@ -47,7 +48,7 @@ void run_owed_frames() {
   int exit_code = 0;
   ++animation_frames;
   for (int n = 0; n < max_frames_per_animation_frame && clock >= due; ++n) {
-    if (quit_requested || !pump_messages(exit_code) || (active && keys[key_escape])) {
+    if (quit_requested || !show_goes_on(window_frame_io, exit_code)) {
       return end_show(exit_code);
     }
     const float now = due;
@@ -59,15 +60,11 @@ void run_owed_frames() {
   if (clock >= due) due = static_cast<float>(clock);  // the debt a slow machine cannot pay
 }
 
-void open_show(bool fullscreen) {
-  if (!create_window("Swirlbeam", settings.width, settings.height, settings.color_bits,
-                     fullscreen)) {
-    shutdown();
+void start_show(bool fullscreen) {
+  if (!open_show(timer, fullscreen)) {
     page_ended(0);
     return;
   }
-  timer.init();
-  start_time = static_cast<float>(timer.elapsed_ms());
   due = start_time;
   emscripten_set_main_loop(run_owed_frames, 0, 0);
 }
@@ -89,9 +86,7 @@ EMSCRIPTEN_KEEPALIVE int web_start(int resolution, int windowed, int music, int 
   state.depth[1] = d24 != 0;
   state.depth[2] = d32 != 0;
   end_dialog(DialogEnd::start, state, settings);
-  if (!write_settings_file(settings_file_name, settings)) {
-    show_message("Unable to save the configuration !\n", "Error", MessageIcon::exclamation);
-    close_sound(song);
+  if (!save_settings()) {
     page_ended(0);
     return -1;
   }
@@ -105,14 +100,14 @@ EMSCRIPTEN_KEEPALIVE void web_open(int full_screen_granted) {
     page_ask(full_screen_question, full_screen_caption);  // answered in web_answer
     return;
   }
-  open_show(settings.fullscreen != 0);
+  start_show(settings.fullscreen != 0);
 }
 
 EMSCRIPTEN_KEEPALIVE void web_answer(int yes) {
   print_message_line(yes != 0 ? "answered Yes" : "answered No", full_screen_caption);
   if (yes != 0) {
     settings.fullscreen = 0;  // for this run only: the file keeps what the player chose
-    open_show(false);
+    start_show(false);
     return;
   }
   show_message(closing_notice, full_screen_caption, MessageIcon::stop);
@@ -143,15 +138,11 @@ EMSCRIPTEN_KEEPALIVE int web_animation_frames() {
 
 // Start-up up to the settings form, as on the desktop; the page then waits for the player.
 int main() {
-  if (!read_settings_file(settings_file_name, settings)) {
-    show_message("Unable to load the configuration !\n", "Error", MessageIcon::exclamation);
+  if (!load_settings()) {
     page_ended(0);
     return 0;
   }
-  if (!start_sound(settings.music != 0)) return fail("Unable to install the FMOD!!");
-  song = load_song("music.dat");
-  if (song == nullptr) return fail("Unable to load a music!!");
-  if (!load_samples()) return fail("Unable to load a sample!!");
+  if (const char* failure = load_sound(settings.music != 0)) return fail(failure);
   page_show_form(fill_dialog(settings));
   return 0;
 }

@@ -8,7 +8,7 @@
 #include "app/effects.h"
 #include "app/scene.h"
 #include "comets/comet.h"
-#include "platform/texture_size.h"
+#include "platform/jpeg.h"
 
 namespace {
 

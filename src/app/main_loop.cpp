@@ -3,11 +3,17 @@
 #include "app/effects.h"
 #include "app/frame.h"
 #include "app/keys.h"
+#include "app/show_window.h"
 #include "app/timeline.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 
 const FrameIo window_frame_io = {pump_messages, draw_frame, present_frame};
+
+bool show_goes_on(const FrameIo& io, int& exit_code) {
+  if (!io.pump_messages(exit_code)) return false;  // no further frame after the quit message
+  return !(active && keys[key_escape]);
+}
 
 bool run_show_frame(float now, float start, const FrameIo& io) {
   const bool last = advance_stage(now, start) && effects.stage == last_stage;
@@ -20,8 +26,7 @@ int run_main_loop(const FrameTimer& timer, float start, const FrameIo& io) {
   int exit_code = 0;
   bool last_frame = false;
   while (!last_frame) {
-    if (!io.pump_messages(exit_code)) break;  // no further frame after the quit message
-    if (active && keys[key_escape]) break;
+    if (!show_goes_on(io, exit_code)) break;
 
     const auto now = static_cast<float>(timer.elapsed_ms());
     last_frame = run_show_frame(now, start, io);

@@ -14,6 +14,10 @@ extern const FrameIo window_frame_io;
 
 constexpr double frame_ms = 10.0;
 
+// Before each frame: handles the pending messages. False when the show is to end (the quit
+// message, whose code goes to `exit_code`, or Escape while the window is active).
+bool show_goes_on(const FrameIo& io, int& exit_code);
+
 // One whole frame of the show at the clock reading `now`: the stage step with its cue, the
 // effects, the drawing. True when it was the frame of the last stage.
 bool run_show_frame(float now, float start, const FrameIo& io);

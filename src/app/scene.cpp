@@ -2,9 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <cstdlib>
 #include <ctime>
 
 #include "app/effects.h"
+#include "app/report_fatal.h"
 #include "app/rng.h"
 #include "app/settings.h"
 #include "app/sound_handles.h"
@@ -21,13 +23,21 @@ std::uint32_t thanks_texture;
 
 namespace {
 
+// A picture that cannot be loaded ends the program here, before the scene goes on.
+std::uint32_t load_texture(const char* file_name, bool repeat) {
+  const std::uint32_t texture = load_jpeg(file_name, repeat);
+  if (texture != 0) return texture;
+  report_fatal("load_jpeg():\nUnable to load a texture from a JPEG file!", "Error");
+  std::exit(fatal_exit_code);
+}
+
 void load_textures() {
-  comet_texture = load_jpeg("texture.jpg", false);
-  smoke_texture = load_jpeg("smoke.jpg", true);  // the only picture drawn past its edges
-  logo_texture = load_jpeg("logo.jpg", false);
-  logo2_texture = load_jpeg("logo2.jpg", false);
-  web_texture = load_jpeg("web.jpg", false);
-  thanks_texture = load_jpeg("thanks.jpg", false);
+  comet_texture = load_texture("texture.jpg", false);
+  smoke_texture = load_texture("smoke.jpg", true);  // the only picture drawn past its edges
+  logo_texture = load_texture("logo.jpg", false);
+  logo2_texture = load_texture("logo2.jpg", false);
+  web_texture = load_texture("web.jpg", false);
+  thanks_texture = load_texture("thanks.jpg", false);
 }
 
 void set_fixed_gl_state() {

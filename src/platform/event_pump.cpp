@@ -1,6 +1,5 @@
 #include "platform/event_pump.h"
 
-#include "app/keys.h"
 #include "platform/virtual_keys.h"
 
 namespace {
@@ -8,7 +7,7 @@ namespace {
 bool went_down_this_pump[key_count];
 bool release_next_pump[key_count];
 
-void apply_deferred_releases() {
+void apply_deferred_releases(bool (&keys)[key_count]) {
   for (int code = 0; code < key_count; ++code) {
     if (release_next_pump[code]) keys[code] = false;
     release_next_pump[code] = false;
@@ -16,7 +15,7 @@ void apply_deferred_releases() {
   }
 }
 
-void record_key(const SDL_KeyboardEvent& key) {
+void record_key(bool (&keys)[key_count], const SDL_KeyboardEvent& key) {
   const int code = virtual_key_code(key.keysym.sym);
   if (code < 0) return;
   if (key.type == SDL_KEYDOWN) {
@@ -33,8 +32,9 @@ void record_key(const SDL_KeyboardEvent& key) {
 
 }  // namespace
 
-void pump_events(void (*on_window_event)(const SDL_WindowEvent&), bool& quit) {
-  apply_deferred_releases();
+void pump_events(bool (&keys)[key_count], void (*on_window_event)(const SDL_WindowEvent&),
+                 bool& quit) {
+  apply_deferred_releases(keys);
   SDL_Event event;
   while (!quit && SDL_PollEvent(&event)) {
     switch (event.type) {
@@ -46,7 +46,7 @@ void pump_events(void (*on_window_event)(const SDL_WindowEvent&), bool& quit) {
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        record_key(event.key);
+        record_key(keys, event.key);
         break;
       default:
         break;

@@ -1,14 +1,27 @@
-// The show's one window with its OpenGL context, the projection, and keyboard and activity state.
+// The show's one window with its OpenGL context and projection: a window or a switched display
+// mode on the desktop, the page's canvas in a browser.
 #pragma once
 
+#include "platform/virtual_keys.h"
+
+// How opening the window went. When not ready the window is released again, and `error` is the
+// failure to show the user; it is null when the player chose to end rather than play without
+// full screen, and was told so already.
+struct OpenedWindow {
+  bool ready = false;
+  const char* error = nullptr;
+};
+
 // Makes the window (or the full-screen mode, asking to fall back to a window when it is not
-// offered), the context and the projection, then sets up the scene. False after the failure was
-// shown to the user.
-bool create_window(const char* title, int width, int height, int color_bits, bool fullscreen);
-// Releases sound, display mode, context and window, in that order. Safe in any state, and twice.
-void shutdown();
+// offered), the context, made current, and the projection.
+OpenedWindow open_window(const char* title, int width, int height, int color_bits,
+                         bool full_screen);
+// Gives back the display mode and the pointer, then releases context, window and video. Safe in
+// any state, and twice. False when the context could not be let go; the rest is released anyway.
+bool close_window();
 // Viewport and the fixed 4:3 projection for a drawable of this size.
 void resize_view(int width, int height);
-// Handles every pending event. False once the quit message was taken; `quit_code` is its code.
-bool pump_messages(int& quit_code);
+// Takes every pending event: keys by virtual-key code into `keys`, whether the window is in use
+// into `active`. True once a quit was asked for (the window closed, Ctrl+C, SIGTERM); it stays so.
+bool pump_window_events(bool (&keys)[key_count], bool& active);
 void present_frame();

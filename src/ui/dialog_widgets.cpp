@@ -10,10 +10,6 @@
 
 namespace {
 
-bool is_enter(int key) {
-  return key == FL_Enter || key == FL_KP_Enter;
-}
-
 bool plain_key() {
   return (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META)) == 0;
 }
@@ -52,35 +48,6 @@ int ResolutionChoice::handle(int event) {
     return 1;  // taken even when no entry begins with it, as a drop-down list does
   }
   return Fl_Choice::handle(event);
-}
-
-DialogButton::DialogButton(int x, int y, int w, int h, const char* label, bool is_default)
-    : Fl_Button(x, y, w, h, label), is_default_(is_default) {}
-
-bool DialogButton::takes_enter() const {
-  if (Fl::focus() == this) return true;
-  return is_default_ && dynamic_cast<DialogButton*>(Fl::focus()) == nullptr;
-}
-
-int DialogButton::handle(int event) {
-  const bool enter = (event == FL_KEYBOARD || event == FL_SHORTCUT) && is_enter(Fl::event_key());
-  if (enter && takes_enter()) {
-    simulate_key_action();
-    do_callback();
-    return 1;
-  }
-  if ((event == FL_FOCUS || event == FL_UNFOCUS) && window() != nullptr) {
-    window()->redraw();  // the default outline follows the focus between push buttons
-  }
-  return Fl_Button::handle(event);
-}
-
-void DialogButton::draw() {
-  Fl_Button::draw();
-  if (takes_enter()) {
-    fl_color(FL_BLACK);
-    fl_rect(x(), y(), w(), h());
-  }
 }
 
 void CentredDialog::resize(int x, int y, int w, int h) {

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
+
+#include "platform/desktop/dialog_button.h"
 
 // A drop-down list that Up and Down step through; with nothing selected either key takes the
 // first entry. While it has the focus it takes typed characters for itself, picking entries by
@@ -17,21 +18,6 @@ class ResolutionChoice : public Fl_Choice {
 
  private:
   void pick(int entry);
-};
-
-// A push button that Enter presses while it has the focus. The default button also takes Enter
-// when the focus is on a control that is not a push button, and is drawn with a dark outline then.
-class DialogButton : public Fl_Button {
- public:
-  DialogButton(int x, int y, int w, int h, const char* label, bool is_default);
-  int handle(int event) override;
-
- protected:
-  void draw() override;
-
- private:
-  bool takes_enter() const;
-  bool is_default_;
 };
 
 // A frame round related controls, its caption written over the top line.

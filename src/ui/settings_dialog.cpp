@@ -10,11 +10,11 @@
 
 #include "app/settings.h"
 #include "comet_swirl.xpm"
+#include "platform/desktop/fltk_display.h"
 #include "platform/quit_signal.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_widgets.h"
-#include "ui/fltk_display.h"
 
 bool dialog_cancelled = false;
 

@@ -10,10 +10,10 @@
 #include "gtest/gtest.h"
 #include "png_queue.h"
 #include "png_writer.h"
+#include "replay/trace_writer.h"
 #include "soundtrack.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
-#include "trace_writer.h"
 
 namespace {
 

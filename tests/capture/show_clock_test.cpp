@@ -1,5 +1,5 @@
 // The virtual clock: frame n reads n x 10 ms, so the stages begin at fixed frames.
-#include "show_clock.h"
+#include "replay/show_clock.h"
 #include "app/effects.h"
 #include "app/timeline.h"
 #include "gtest/gtest.h"

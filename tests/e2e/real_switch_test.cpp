@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "app/main_loop.h"
+#include "app/show_window.h"
 #include "gtest/gtest.h"
 #include "platform/timer.h"
-#include "platform/window.h"
 #include "support/fixtures.h"
 #include "support/process.h"
 #include "support/show_program.h"

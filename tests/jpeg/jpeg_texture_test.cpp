@@ -160,44 +160,37 @@ TEST_F(LoadJpeg, LargePictureLoadsWithFullMipmapChainAndDrawsScaledDown) {
   EXPECT_TRUE(shows(gl, pixels, 3 * view / 4, view / 4, {0, 0, 255}));
 }
 
-// The fatal path ends the process, so it runs in a death-test child. Without DISPLAY the message
-// box fails at once instead of waiting for a click; stderr carries the text.
+// A picture that cannot be loaded gives no texture; the program then ends with its message
+// (tests/hardening runs that on the real program).
 class LoadJpegFailure : public ::testing::Test {
  protected:
-  void expect_fatal(const std::string& name, const std::vector<unsigned char>& bytes) {
+  void expect_no_texture(const std::string& name, const std::vector<unsigned char>& bytes) {
     write_bytes(dir.file(name), bytes);
-    expect_fatal(name);
+    expect_no_texture(name);
   }
-  void expect_fatal(const std::string& name) {
-    const std::string path = dir.file(name);
-    EXPECT_EXIT(
-        {
-          unsetenv("DISPLAY");
-          load_jpeg(path.c_str(), false);
-        },
-        ::testing::ExitedWithCode(255),
-        "swirlbeam: Error: load_jpeg\\(\\): Unable to load a texture from a JPEG file!");
+  void expect_no_texture(const std::string& name) {
+    EXPECT_EQ(load_jpeg(dir.file(name).c_str(), false), 0u) << name;
   }
 
   TempDir dir;
 };
 
-TEST_F(LoadJpegFailure, MissingFileEndsTheProgramWithTheMessageAndCodeMinusOne) {
-  expect_fatal("texture.jpg");
+TEST_F(LoadJpegFailure, MissingFileGivesNoTexture) {
+  expect_no_texture("texture.jpg");
 }
 
-TEST_F(LoadJpegFailure, TruncatedFileEndsTheProgramInsteadOfShowingAHalfGreyPicture) {
+TEST_F(LoadJpegFailure, TruncatedFileGivesNoTextureInsteadOfAHalfGreyPicture) {
   std::vector<unsigned char> bytes = encode_jpeg(marked_picture(64, 64));
   bytes.resize(bytes.size() / 2);
-  expect_fatal("logo2.jpg", bytes);
+  expect_no_texture("logo2.jpg", bytes);
 }
 
-TEST_F(LoadJpegFailure, OversizedHeaderEndsTheProgram) {
+TEST_F(LoadJpegFailure, OversizedHeaderGivesNoTexture) {
   std::vector<unsigned char> bytes = encode_jpeg(marked_picture(16, 16));
   ASSERT_TRUE(claim_jpeg_size(bytes, 9000, 9000));
-  expect_fatal("web.jpg", bytes);
+  expect_no_texture("web.jpg", bytes);
 }
 
-TEST_F(LoadJpegFailure, SoundFileInPlaceOfAPictureEndsTheProgram) {
-  expect_fatal("thanks.jpg", test_wav(1000, 0.05));
+TEST_F(LoadJpegFailure, SoundFileInPlaceOfAPictureGivesNoTexture) {
+  expect_no_texture("thanks.jpg", test_wav(1000, 0.05));
 }

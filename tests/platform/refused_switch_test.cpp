@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/show_window.h"
 #include "gtest/gtest.h"
-#include "platform/full_screen_check.h"
+#include "platform/desktop/full_screen_check.h"
 #include "platform/message.h"
-#include "platform/window.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
@@ -63,7 +62,6 @@ TEST_F(RefusedSwitch, AnsweredYesPlaysInAWindowWithThePointer) {
   answer_yes = true;
   ASSERT_TRUE(create_window("Swirlbeam", screen.width, screen.height, 32, true));
   EXPECT_EQ(messages, std::vector<std::string>{question});
-  EXPECT_EQ(settings.fullscreen, 0);
   SDL_Window* window = SDL_GL_GetCurrentWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);

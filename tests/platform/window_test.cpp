@@ -9,9 +9,10 @@
 
 #include "app/keys.h"
 #include "app/settings.h"
+#include "app/show_window.h"
 #include "gtest/gtest.h"
-#include "platform/display_guard.h"
-#include "platform/icon.h"
+#include "platform/desktop/display_guard.h"
+#include "platform/desktop/icon.h"
 #include "platform/window.h"
 #include "support/fixtures.h"
 #include "support/process.h"

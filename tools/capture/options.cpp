@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "show_clock.h"
+#include "replay/show_clock.h"
 
 namespace {
 

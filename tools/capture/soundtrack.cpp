@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/sound.h"
-#include "show_clock.h"
+#include "replay/show_clock.h"
 
 namespace {
 

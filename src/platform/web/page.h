@@ -1,13 +1,10 @@
-// The web page around the show: its settings form, message panel, question box and the state
+// The web page around the show: its message panel, question box and the state
 // it shows. Calls out of C++ into the page's script (page.js); the page's calls in are the
 // web_* functions of the web entry.
 #pragma once
 
 #include "platform/message.h"
 
-struct DialogState;
-
-void page_show_form(const DialogState& state);
 void page_show_message(const char* text, const char* caption, MessageIcon icon);
 // A Yes/No box in the page; the answer arrives later through web_answer.
 void page_ask(const char* text, const char* caption);

@@ -1,4 +1,4 @@
-#include "trace_writer.h"
+#include "replay/trace_writer.h"
 
 #include <cerrno>
 #include <cstring>

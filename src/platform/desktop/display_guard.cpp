@@ -1,4 +1,4 @@
-#include "platform/display_guard.h"
+#include "platform/desktop/display_guard.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

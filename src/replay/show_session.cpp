@@ -1,13 +1,14 @@
-#include "show_session.h"
+#include "replay/show_session.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/scene.h"
 #include "app/settings.h"
-#include "app/sound_handles.h"
+#include "app/show_window.h"
+#include "app/startup.h"
 #include "platform/sound.h"
-#include "platform/window.h"
 
 namespace {
 
@@ -29,15 +30,12 @@ void use_offscreen_video() {
 }
 
 bool load_show_sound() {
-  if (!start_sound(false)) return report("Unable to install the FMOD!!");
-  song = load_song("music.dat");
-  if (song == nullptr) return report("Unable to load a music!! (music.dat)");
-  strike_sample = load_sample("strike.wav");
-  swirlbeam_sample = load_sample("swirlbeam.wav");
-  thanks_sample = load_sample("thanks.wav");
-  if (strike_sample == nullptr || swirlbeam_sample == nullptr || thanks_sample == nullptr)
-    return report("Unable to load a sample!! (strike.wav, swirlbeam.wav, thanks.wav)");
-  return true;
+  const char* failure = load_sound(false);
+  if (failure == nullptr) return true;
+  std::string why = failure;
+  if (failure == music_load_failure) why += " (music.dat)";
+  if (failure == sample_load_failure) why += " (strike.wav, swirlbeam.wav, thanks.wav)";
+  return report(why.c_str());
 }
 
 bool open_show_window(const ShowSession& session) {

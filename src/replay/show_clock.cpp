@@ -1,4 +1,4 @@
-#include "show_clock.h"
+#include "replay/show_clock.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
-#include "ui/fltk_display.h"
+#include "platform/desktop/fltk_display.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
-#include "platform/icon.h"
+#include "platform/desktop/icon.h"
 
 bool open_fltk_display() {
   if (fl_display != nullptr) return true;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ui/message_box.h"
+#include "platform/desktop/message_box.h"
 
 void show_message(const char* text, const char* caption, MessageIcon icon) {
   print_message_line(text, caption);

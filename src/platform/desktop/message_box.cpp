@@ -1,4 +1,4 @@
-#include "ui/message_box.h"
+#include "platform/desktop/message_box.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/desktop/dialog_button.h"
+#include "platform/desktop/fltk_display.h"
 #include "platform/quit_signal.h"
-#include "ui/dialog_widgets.h"
-#include "ui/fltk_display.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/icon.h"
+#include "platform/desktop/icon.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

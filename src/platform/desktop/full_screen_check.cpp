@@ -1,4 +1,4 @@
-#include "platform/full_screen_check.h"
+#include "platform/desktop/full_screen_check.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "frame_pixels.h"
+#include "replay/frame_pixels.h"
 
 #include <GL/gl.h>
 

@@ -1,0 +1,44 @@
+#include "app/show_window.h"
+
+#include "app/keys.h"
+#include "app/scene.h"
+#include "app/sound_handles.h"
+#include "platform/message.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+
+namespace {
+
+void window_error(const char* text) {
+  show_message(text, "ERROR", MessageIcon::exclamation);
+}
+
+}  // namespace
+
+bool create_window(const char* title, int width, int height, int color_bits, bool fullscreen) {
+  const OpenedWindow opened = open_window(title, width, height, color_bits, fullscreen);
+  if (!opened.ready) {
+    shutdown();
+    if (opened.error != nullptr) window_error(opened.error);
+    return false;
+  }
+  if (!set_up_scene()) {
+    shutdown();
+    window_error("Initialization Failed.");
+    return false;
+  }
+  return true;
+}
+
+void shutdown() {
+  close_sound(song);
+  if (!close_window()) {
+    show_message("Release Of DC And RC Failed.", "SHUTDOWN ERROR", MessageIcon::information);
+  }
+}
+
+bool pump_messages(int& quit_code) {
+  if (!pump_window_events(keys, active)) return true;
+  quit_code = 0;
+  return false;
+}

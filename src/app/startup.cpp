@@ -1,0 +1,45 @@
+#include "app/startup.h"
+
+#include "app/settings.h"
+#include "app/show_window.h"
+#include "app/sound_handles.h"
+#include "app/timeline.h"
+#include "platform/message.h"
+#include "platform/sound.h"
+#include "platform/timer.h"
+
+const char* const sound_start_failure = "Unable to install the FMOD!!";
+const char* const music_load_failure = "Unable to load a music!!";
+const char* const sample_load_failure = "Unable to load a sample!!";
+
+bool load_settings() {
+  if (read_settings_file(settings_file_name, settings)) return true;
+  show_message("Unable to load the configuration !\n", "Error", MessageIcon::exclamation);
+  return false;
+}
+
+const char* load_sound(bool audible) {
+  if (!start_sound(audible)) return sound_start_failure;
+  song = load_song("music.dat");
+  if (song == nullptr) return music_load_failure;
+  if (!load_samples()) return sample_load_failure;
+  return nullptr;
+}
+
+bool save_settings() {
+  if (write_settings_file(settings_file_name, settings)) return true;
+  show_message("Unable to save the configuration !\n", "Error", MessageIcon::exclamation);
+  close_sound(song);
+  return false;
+}
+
+bool open_show(FrameTimer& timer, bool fullscreen) {
+  if (!create_window("Swirlbeam", settings.width, settings.height, settings.color_bits,
+                     fullscreen)) {
+    shutdown();  // the sound may still be open after a refused full screen
+    return false;
+  }
+  timer.init();
+  start_time = static_cast<float>(timer.elapsed_ms());
+  return true;
+}

@@ -1,0 +1,21 @@
+// The show's start-up steps in their order, shared by the program, the page and the capture
+// tool; each caller adds only its own dialog or options and its own loop.
+#pragma once
+
+class FrameTimer;
+
+// Reads config.dat into `settings`. False after "Unable to load the configuration !" was shown.
+bool load_settings();
+// The fatal messages of load_sound, one for each step.
+extern const char* const sound_start_failure;
+extern const char* const music_load_failure;
+extern const char* const sample_load_failure;
+
+// Starts the sound output (silent unless `audible`) and loads the music and the three samples.
+// Null when all is loaded; otherwise the fatal message to report before ending.
+const char* load_sound(bool audible);
+// Writes `settings` back to config.dat. False after its message, with the sound closed.
+bool save_settings();
+// Makes the window with the scene set up in it, then starts `timer` and takes `start_time`.
+// False after the failure was shown, with everything released.
+bool open_show(FrameTimer& timer, bool fullscreen);
