@@ -20,8 +20,18 @@ file(GLOB show_sources CONFIGURE_DEPENDS src/app/*.cpp src/comets/*.cpp src/repl
 list(FILTER show_sources EXCLUDE REGEX "src/app/main\\.cpp$")
 list(APPEND show_sources src/ui/dialog_model.cpp)
 
+include(cmake/glemu.cmake)
+
 set(site ${CMAKE_BINARY_DIR}/site)
-add_executable(swirlbeam web/main.cpp web/form.cpp web/capture.cpp ${show_sources})
+# The page's scripts run before the program, in this order: page.js uses the other two.
+set(page_scripts ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/own_files.js
+  ${CMAKE_SOURCE_DIR}/web/page.js)
+set(pre_js "")
+foreach(script ${page_scripts})
+  list(APPEND pre_js "SHELL:--pre-js ${script}")  # SHELL: keeps each --pre-js
+endforeach()
+add_executable(swirlbeam web/main.cpp web/form.cpp web/capture.cpp web/own_files.cpp
+  ${show_sources})
 target_include_directories(swirlbeam PRIVATE src
   ${SWIRLBEAM_WEB_LIBS}/include ${SWIRLBEAM_WEB_LIBS}/include/SDL2)
 # Exceptions caught, as on the desktop: libopenmpt rejects a damaged module by throwing (it is
@@ -32,15 +42,19 @@ target_link_libraries(swirlbeam PRIVATE
   ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
 target_link_options(swirlbeam PRIVATE
   -O2 -fexceptions -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
-  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
-  -lidbfs.js -sFORCE_FILESYSTEM=1
-  "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"FS\",\"UTF8ToString\"]"
+  -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1 --js-library ${glemu_copy}
+  -sFORCE_FILESYSTEM=1
+  "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"ccall\",\"FS\",\"UTF8ToString\"]"
   # SDL's audio calls these from JavaScript; in a file, as make would mangle their '$'.
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/web/library-funcs.json
-  --pre-js ${CMAKE_SOURCE_DIR}/web/page.js
+  ${pre_js}
   --preload-file ${SWIRLBEAM_WEB_MEDIA}@/defaults)
 set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site}
-  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/web/page.js")
+  LINK_DEPENDS "${page_scripts};${glemu_copy}")
+
+# The page's loading figure counts against the program's two files, measured at each link.
+add_custom_command(TARGET swirlbeam POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DSITE=${site} -P ${CMAKE_SOURCE_DIR}/cmake/web-sizes.cmake)
 
 # The page's own files beside the program's.
 set(page_files web/index.html web/page.css res/comet_swirl.xpm)

@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   desktop-file-utils appstream man-db dpkg-dev file
   chromium chromium-driver python3-selenium python3-pytest python3-pil
+  firefox-esr webkit2gtk-driver python3-websocket
 )
 [ $# -gt 0 ] && packages=("$@")
 

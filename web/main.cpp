@@ -62,7 +62,7 @@ void run_owed_frames() {
 
 void start_show(bool fullscreen) {
   if (!open_show(timer, fullscreen)) {
-    page_ended(0);
+    page_ended(fatal_exit_code);  // the window's message has said why
     return;
   }
   due = start_time;
@@ -113,6 +113,13 @@ EMSCRIPTEN_KEEPALIVE void web_answer(int yes) {
   show_message(closing_notice, full_screen_caption, MessageIcon::stop);
   shutdown();
   page_return_to_form();
+}
+
+// After Start!, in a browser with no full screen for a page at all (iPhone Safari): the show plays
+// in the page, scaled to fit, without the desktop's question, which would blame the video card.
+EMSCRIPTEN_KEEPALIVE void web_open_windowed() {
+  settings.fullscreen = 0;  // for this run only, as after a Yes
+  start_show(false);
 }
 
 // Exit or closing the form.

@@ -8,27 +8,61 @@
   const defaults = '/defaults';  // packed with the page
   const store = '/store';        // kept by the browser between visits
   const showFolder = '/show';    // the program's working folder
+  const ownNames = mediaNames.concat('config.dat');
+  const storage = swirlbeamStorage;
+  let storeBroken = null;  // why the store cannot be used, once it is known
   const icons = ['\u26a0\ufe0f', '\u26d4', '\u2753', '\u2139\ufe0f'];  // MessageIcon's order
   const params = new URLSearchParams(location.search);
   const testMode = params.has('frame') ? 'frame' : params.has('trace') ? 'trace' : null;
   const $ = (id) => document.getElementById(id);
   let playingFullScreen = false;
-  let state = 'loading';  // loading, form, playing, ended
+  let state = 'loading';  // loading, begun, form, starting, playing, ended
+  const hasWebGL = webGLAvailable();
+  if (!hasWebGL) showNoWebGL();
 
   Module.canvas = $('canvas');
   Module.noInitialRun = true;
   Module.preRun = (Module.preRun || []).concat(openStore);
   Module.onRuntimeInitialized = begin;
   Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
+  if (testMode) $('dialog').hidden = $('own-media').hidden = true;
+  watchLoading();
 
+  // The store's files are read before the program starts; without them it plays with the
+  // defaults, and the player is told.
   function openStore() {
     FS.mkdir(store);
-    FS.mount(IDBFS, {}, store);
     addRunDependency('store');
-    FS.syncfs(true, (error) => {
-      if (error) console.error('swirlbeam: browser storage: ' + error);
-      removeRunDependency('store');
-    });
+    storage.readAll().then((files) => {
+      for (const name in files) {
+        if (ownNames.includes(name)) FS.writeFile(store + '/' + name, files[name]);
+      }
+    }).catch((e) => {
+      storeBroken = storage.reason(e);
+      showMessage('Your settings and own files cannot be kept here: ' + storeBroken + '.\n' +
+                  'Swirlbeam plays with its defaults.', 'Swirlbeam', 0);
+    }).then(() => removeRunDependency('store'));
+  }
+
+  // A program that cannot load says what failed: in a sandboxed frame without allow-same-origin
+  // its files cannot be fetched, and the page would otherwise wait for ever.
+  Module.onAbort = (what) => loadFailed(what);
+  window.addEventListener('error', (event) => loadFailed(event.message));
+  window.addEventListener('unhandledrejection', (event) => {
+    const why = event.reason && event.reason.message || String(event.reason);
+    // SDL resumes its audio on a key or click; a program that ended at once closed it first.
+    if (/AudioContext/.test(why)) return event.preventDefault();
+    loadFailed(why);
+  });
+
+  function loadFailed(what) {
+    if (state !== 'loading') return;
+    state = 'ended';
+    // There, the browser hides the error itself ("Script error."): say what it means.
+    const sandboxed = self.origin === 'null';
+    $('loading').textContent = 'Swirlbeam could not be loaded: ' + (sandboxed
+        ? 'its files cannot be fetched in a frame sandboxed without allow-same-origin.' : what);
+    document.title = 'Swirlbeam (not loaded)';
   }
 
   function exists(path) {
@@ -43,24 +77,33 @@
   // and is seeded from the default one on a first visit, as the menu launcher does on a desktop.
   function prepareShowFolder(withOwnFiles) {
     FS.mkdir(showFolder);
-    for (const name of mediaNames) {
-      const own = store + '/' + name;
-      FS.symlink(withOwnFiles && exists(own) ? own : defaults + '/' + name, showFolder + '/' + name);
-    }
+    for (const name of mediaNames) linkShowFile(name, withOwnFiles);
     if (withOwnFiles && !exists(store + '/config.dat')) {
       FS.writeFile(store + '/config.dat', FS.readFile(defaults + '/config.dat'));
-      saveStorage();
     }
     FS.symlink(withOwnFiles ? store + '/config.dat' : defaults + '/config.dat',
                showFolder + '/config.dat');
     FS.chdir(showFolder);
   }
 
-  function saveStorage(then) {
-    FS.syncfs(false, (error) => {
-      if (error) console.error('swirlbeam: browser storage: ' + error);
-      if (then) then();
-    });
+  function linkShowFile(name, withOwnFiles) {
+    const own = store + '/' + name, link = showFolder + '/' + name;
+    if (FS.analyzePath(link, true).exists) FS.unlink(link);  // the link, whatever it names
+    FS.symlink(withOwnFiles && exists(own) ? own : defaults + '/' + name, link);
+  }
+
+  // The settings, after Start! wrote them; the show plays on whatever the store answers. Where
+  // the store was out of reach at load, the player has been told that nothing is kept.
+  function saveStorage() {
+    if (storeBroken) return;
+    keep('config.dat', FS.readFile(store + '/config.dat'))
+      .catch((why) => showMessage('Your settings were not kept: ' + why + '.', 'Swirlbeam', 0));
+  }
+
+  // Rejects with the reason in words, and once the store is known to be out of reach, at once.
+  function keep(name, bytes) {
+    if (storeBroken) return Promise.reject(storeBroken);
+    return storage.write(name, bytes).catch((e) => Promise.reject(storage.reason(e)));
   }
 
   // Runs a call into the program; an exit inside it (a fatal error) ends the page's program.
@@ -76,12 +119,78 @@
   }
 
   function begin() {
+    state = 'begun';
     $('loading').hidden = true;
+    if (!hasWebGL) return;
     drawDialogPicture();
     if (testMode) return runTestMode();
     prepareShowFolder(true);
     showOwnMediaState();
     call('callMain', []);
+  }
+
+  // The show draws with WebGL: without it, say so in place of the form, which would fail at Start!.
+  function webGLAvailable() {
+    const gl = document.createElement('canvas').getContext('webgl');
+    if (!gl) return false;
+    const lose = gl.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+    return true;
+  }
+
+  function showNoWebGL() {
+    $('loading').hidden = $('dialog').hidden = $('own-media').hidden = true;
+    $('no-webgl').hidden = false;
+    document.title = 'Swirlbeam (no WebGL)';
+  }
+
+  // Loading: the form shows at once, greyed, with the share of the program's code and data come
+  // so far; it works once the program has read its settings, music and samples (showForm).
+
+  function watchLoading() {
+    const come = {wasm: 0, data: 0};
+    let all = 0;  // both files' bytes, from the build
+    const show = () => {
+      if (state !== 'loading' || !all) return;
+      const share = Math.min(1, (come.wasm + come.data) / all);
+      const text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
+      if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
+    };
+    fetch('sizes.json').then((r) => r.json()).then((sizes) => {
+      all = sizes.wasm + sizes.data;
+      show();
+    }).catch((e) => console.error('swirlbeam: sizes: ' + e));
+    Module.setStatus = () => {  // the data file's download calls this as it goes
+      const data = Module.dataFileDownloads && Module.dataFileDownloads['swirlbeam.data'];
+      if (data) come.data = data.loaded;
+      show();
+    };
+    // The code compiles as it comes, as Emscripten's own loader does; a copy of the stream counts.
+    Module.instantiateWasm = (imports, done) => {
+      const url = 'swirlbeam.wasm';
+      const finish = (result) => done(result.instance, result.module);
+      fetch(url, {credentials: 'same-origin'}).then((response) => {
+        countBytes(response.clone(), (n) => { come.wasm = n; show(); });
+        return WebAssembly.instantiateStreaming(response, imports).catch((e) => {
+          console.warn('swirlbeam: compiling as it comes failed (' + e + '); compiling at the end');
+          return fetch(url, {credentials: 'same-origin'}).then((again) => again.arrayBuffer())
+            .then((bytes) => WebAssembly.instantiate(bytes, imports));
+        });
+      }).then(finish, (e) => abort('swirlbeam.wasm: ' + e));
+      return {};
+    };
+  }
+
+  function countBytes(response, onBytes) {
+    if (!response.body) return;
+    const reader = response.body.getReader();
+    let n = 0;
+    const next = () => reader.read().then((chunk) => {
+      if (chunk.done) return;
+      onBytes(n += chunk.value.length);
+      return next();
+    });
+    next().catch(() => {});
   }
 
   // The settings form
@@ -95,6 +204,8 @@
     $('music').checked = s.music;
     $('dither').checked = s.dither;
     depthBoxes().forEach((box, i) => { box.checked = s.depth[i]; });
+    $('dialog').querySelector('.client').disabled = $('media-picker').disabled = false;
+    $('dialog').removeAttribute('aria-busy');
     $('dialog').hidden = false;
     $('own-media').hidden = false;
     $('resolution').focus();
@@ -112,7 +223,9 @@
     const [d16, d24, d32] = depthBoxes().map((box) => +box.checked);
     const wanted = call('_web_start', $('resolution').selectedIndex, +$('windowed').checked,
                         +$('music').checked, +$('dither').checked, d16, d24, d32);
-    if (wanted === 1) {
+    if (wanted === 1 && !$('stage').requestFullscreen) {
+      call('_web_open_windowed');  // iPhone Safari: no full screen for a page, nothing to ask
+    } else if (wanted === 1) {
       // Asked within the click, as browsers require; a refusal gets the program's question.
       requestFullScreen().then(() => call('_web_open', 1), () => call('_web_open', 0));
     } else if (wanted === 0) {
@@ -220,6 +333,7 @@
     playingFullScreen = fullScreen;
     $('stage').hidden = false;
     $('canvas').focus();
+    $('canvas').scrollIntoView({block: 'nearest'});  // below the page on a small screen
   }
 
   // In full screen the browser keeps Escape for itself: leaving full screen ends the show.
@@ -229,13 +343,19 @@
     }
   });
 
+  // A tap ends the show as Escape does, for screens without a keyboard; a mouse click does
+  // nothing, as on the desktop.
+  $('canvas').addEventListener('pointerup', (event) => {
+    if (state === 'playing' && event.pointerType !== 'mouse') call('_web_quit');
+  });
+
   function ended(code) {
     if (state === 'ended') return;
     state = 'ended';
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     $('stage').hidden = true;
     $('dialog').hidden = true;
-    $('own-media').hidden = false;
+    $('own-media').hidden = $('media-picker').disabled = false;
     $('ended-text').textContent = code === 0 ? 'Swirlbeam has ended.'
                                               : 'Swirlbeam stopped after an error.';
     $('ended').hidden = false;
@@ -249,25 +369,48 @@
 
   function showOwnMediaState() {
     const own = ownFiles();
-    $('media-state').textContent = own.length ? 'Playing with your own ' + own.join(', ') + '.' : '';
+    $('media-state').textContent = own.length ? 'Playing with your own ' + own.join(', ') + '.'
+                                              : '';
     $('default-media').hidden = !own.length;
   }
 
+  // Each file is tried with the program's own loaders when given, as at Start!, and kept only
+  // when they take it; the page then starts again to read it, once the player has read why any
+  // other was refused.
   function takeOwnFiles(files) {
     if (state !== 'form' && state !== 'ended') return;
-    const taken = [...files].filter((file) => mediaNames.includes(file.name));
-    const refused = [...files].filter((file) => !mediaNames.includes(file.name));
+    const taken = [...files].filter((file) => ownNames.includes(file.name));
+    const refused = [...files].filter((file) => !ownNames.includes(file.name));
     if (refused.length) {
       showMessage('Not a file the show reads: ' + refused.map((f) => f.name).join(', ') +
-                  '\nThe show reads ' + mediaNames.join(', ') + '.', 'Swirlbeam', 3);
+                  '\nThe show reads ' + ownNames.join(', ') + '.', 'Swirlbeam', 3);
     }
     if (!taken.length) return;
-    Promise.all(taken.map((file) => file.arrayBuffer().then((bytes) => {
-      FS.writeFile(store + '/' + file.name, new Uint8Array(bytes));
-    }))).then(() => saveStorage(() => location.reload()));  // the start-up reads them anew
+    if (storeBroken) {
+      return showMessage('Your own files cannot be kept here: ' + storeBroken + '.', 'Swirlbeam',
+                         0);
+    }
+    Promise.all(taken.map((file) => takeOwnFile(file).then(() => true, (text) => {
+      showMessage(text, 'Error', 0);
+      return false;
+    }))).then((kept) => {
+      if (!kept.includes(true)) return;
+      afterBoxes = () => location.reload();  // the start-up reads them anew
+      whenBoxesClosed();
+    });
   }
 
-  $('media-picker').addEventListener('change', (event) => takeOwnFiles(event.target.files));
+  // Resolves once kept; rejects with the message for the player.
+  function takeOwnFile(file) {
+    return swirlbeamOwnFiles.check(file).then((bytes) => keep(file.name, bytes).then(
+        () => FS.writeFile(store + '/' + file.name, bytes),
+        (why) => Promise.reject(file.name + ' was not kept: ' + why + '.')));
+  }
+
+  $('media-picker').addEventListener('change', (event) => {
+    takeOwnFiles(event.target.files);
+    event.target.value = '';  // the same file picked again, mended, is news again
+  });
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
     document.body.classList.add('dropping');
@@ -279,8 +422,30 @@
     takeOwnFiles(event.dataTransfer.files);
   });
   $('default-media').addEventListener('click', () => {
-    for (const name of ownFiles()) FS.unlink(store + '/' + name);
-    saveStorage(() => location.reload());
+    const names = ownFiles();
+    const removed = storeBroken ? Promise.reject(storeBroken) : storage.remove(names).catch(
+        (e) => Promise.reject(storage.reason(e)));
+    removed.then(() => names.forEach((name) => FS.unlink(store + '/' + name)), (why) => {
+      showMessage('Your own files are still kept: ' + why + '.', 'Swirlbeam', 0);
+    }).then(() => {
+      afterBoxes = () => location.reload();
+      whenBoxesClosed();
+    });
+  });
+
+  // Another tab kept or removed files: this one plays them from now on, and never writes back
+  // what it had before. The sounds and settings already loaded stay until the page starts again.
+  storage.onChange((names, removed) => {
+    for (const name of names.filter((n) => ownNames.includes(n))) {
+      const path = store + '/' + name;
+      const known = removed ? Promise.resolve(null) : storage.read(name);
+      known.then((bytes) => {
+        if (bytes) FS.writeFile(path, bytes);
+        else if (exists(path)) FS.unlink(path);
+        if (mediaNames.includes(name) && !testMode && exists(showFolder)) linkShowFile(name, true);
+        if (state === 'form' || state === 'ended') showOwnMediaState();
+      }).catch((e) => console.error('swirlbeam: browser storage: ' + e));
+    }
   });
 
   // Frames and traces by address: ?seed=N&size=WxH&frame=F and ?seed=N&trace=K

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Proves the set-up on a minimal Debian 12, where CI's own machine cannot: makes a fresh root with
 # mmdebstrap, copies the committed tree into it, runs the README's set-up there as a user would,
-# then a short headless smoke run, and builds the browser site from nothing; then makes the Debian
-# package there and checks it in a second fresh root (scripts/ci/check-package.sh).
+# then a short headless smoke run, builds the browser site from nothing and shows a frame of it in
+# the three browser engines; then makes the Debian package there and checks it in a second fresh
+# root (scripts/ci/check-package.sh).
 # Run as root: bash scripts/ci/check-fresh.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -80,6 +81,13 @@ for file in index.html swirlbeam.js swirlbeam.wasm swirlbeam.data; do
   [ -s "$build_root/src/swirlbeam/build-web/site/$file" ] || fail "the site has no $file"
 done
 say "browser site built after $(elapsed)"
+say "a frame by address in the three browser engines there (tests/web)"
+in_root "$build_root" bash -c 'cd /src/swirlbeam &&
+  SWIRLBEAM_SITE=build-web/site SWIRLBEAM_BUILD=build xvfb-run -a -s "-screen 0 1280x1024x24" \
+  python3 -m pytest -q -p no:cacheprovider tests/web -k test_engine_frame_address' \
+  >"$work/engines.log" 2>&1 ||
+  { tail -n 30 "$work/engines.log" >&2; fail "the page in the three browser engines"; }
+say "the three engines drew it after $(elapsed)"
 
 say "making the package there"
 in_root "$build_root" bash -c 'cd /src/swirlbeam && bash scripts/package.sh build' \

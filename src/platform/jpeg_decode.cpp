@@ -113,6 +113,14 @@ bool decode(const unsigned char* data, std::size_t size, JpegPicture& out) {
 
 }  // namespace
 
+bool jpeg_size(const unsigned char* data, std::size_t size, int& width, int& height) {
+  if (data == nullptr || size == 0) return false;
+  std::unique_ptr<void, DecompressorCloser> decompressor(tjInitDecompress());
+  int subsampling = 0, colour_space = 0;
+  return decompressor && tjDecompressHeader3(decompressor.get(), data, size, &width, &height,
+                                             &subsampling, &colour_space) == 0;
+}
+
 bool decode_jpeg_memory(const unsigned char* data, std::size_t size, JpegPicture& out) {
   out = JpegPicture{};
   if (decode(data, size, out)) return true;

@@ -22,4 +22,6 @@ constexpr std::int64_t max_jpeg_file_bytes = std::int64_t{64} * 1024 * 1024;
 // False, with `out` emptied, for a file that is missing, unreadable, over the limits, truncated,
 // corrupt, or CMYK without Adobe's marker (whose inks may be stored either way round).
 bool decode_jpeg_file(const char* file_name, JpegPicture& out);
+// The size from the header alone, before anything is decoded; false when there is no header.
+bool jpeg_size(const unsigned char* data, std::size_t size, int& width, int& height);
 bool decode_jpeg_memory(const unsigned char* data, std::size_t size, JpegPicture& out);

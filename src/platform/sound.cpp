@@ -153,6 +153,22 @@ Sample* load_sample(const char* file_name) {
   return samples.back().get();
 }
 
+void free_song(Song* song) {
+  delete song;
+}
+
+void free_sample(Sample* sample) {
+  const auto kept = std::find_if(samples.begin(), samples.end(),
+                                 [sample](const auto& held) { return held.get() == sample; });
+  if (kept == samples.end()) return;
+  Mix_FreeChunk(sample->chunk);
+  samples.erase(kept);
+}
+
+bool sound_open() {
+  return audio_open;
+}
+
 void play_song(Song* song) {
   if (!audio_open || song == nullptr) return;
   if (recording()) return record_song(song);

@@ -14,8 +14,12 @@ constexpr int sound_rate = 44100;  // stereo frames a second, 16-bit
 bool start_sound(bool audible);
 // Null when the file is missing or not a module.
 Song* load_song(const char* file_name);
-// Null when the file is missing or not a sample (WAV, AIFF or VOC).
+// Null when the file is missing or not a sample (WAV, AIFF or VOC), or the device is closed.
 Sample* load_sample(const char* file_name);
+// For files tried and not kept; null is fine.
+void free_song(Song* song);
+void free_sample(Sample* sample);
+bool sound_open();
 
 void play_song(Song* song);
 // Starts the sample on any free channel; two calls in a row sound together.

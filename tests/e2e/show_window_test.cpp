@@ -90,6 +90,29 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
   EXPECT_EQ(root_geometry().width, screen.width);
 }
 
+// Return held a moment in the dialog, as a slow finger or a repeating key does: the press that
+// started the show must not also answer the question that follows, unseen.
+TEST_F(ShowWindow, AHeldReturnLeavesTheFullScreenQuestionToThePlayer) {
+  configure(true, 640, 480);
+  start();
+  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+  ASSERT_NE(dialog, 0u) << stderr_text();
+  xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+  // Through the keyboard (XTEST): only there is a key held, as the box sees it. Past the
+  // auto-repeat delay (660 ms on Xvfb), the repeats reach the box.
+  xdotool({"keydown", "Return", "sleep", "1.2", "keyup", "Return"});
+  const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(question, 0u) << stderr_text();
+  ::usleep(500 * 1000);
+  EXPECT_FALSE(stderr_has("answered")) << stderr_text();
+  EXPECT_TRUE(window_geometry(question).viewable);
+  press_key_in(question, "Return");  // a press the box saw: Yes
+  ASSERT_NE(wait_for_show_window(pid, appear_seconds), 0u) << stderr_text();
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(finish().exit_status, 0);
+  EXPECT_TRUE(stderr_has("answered Yes")) << stderr_text();
+}
+
 TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {
   configure(true, 640, 480);
   start();

@@ -1,26 +1,33 @@
 """The browser build in a real headless Chromium (SwiftShader), in real time: the settings form
-and its storage, the show with its sound, the player's own media, full screen, and the frame and
-trace addresses against the desktop capture tool.
+and its storage, the show with its sound, the player's own media, full screen, keyboard focus, a
+browser without WebGL, and the frame and trace addresses against the desktop capture tool; and a
+few of these cases in Firefox and WebKitGTK as well.
 
-Run by scripts/ci/test-web.sh: SWIRLBEAM_SITE is the built site, SWIRLBEAM_BUILD the desktop build
-(its capture tool and media)."""
+Run by scripts/ci/test-web.sh, on an X display (Firefox and WebKitGTK need one): SWIRLBEAM_SITE is
+the built site, SWIRLBEAM_BUILD the desktop build (its capture tool and media)."""
+import contextlib
 import functools
 import http.server
 import io
 import json
 import os
+import re
 import subprocess
 import tempfile
 import threading
+import time
 
 import pytest
 from PIL import Image, ImageChops
 from selenium import webdriver
 from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
+
+import bidi
 
 SITE = os.environ.get("SWIRLBEAM_SITE", "build-web/site")
 BUILD = os.environ.get("SWIRLBEAM_BUILD", "build")
@@ -42,8 +49,8 @@ def site():
     server.shutdown()
 
 
-@pytest.fixture
-def browser():
+@contextlib.contextmanager
+def chromium(prefs=None):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
@@ -52,6 +59,8 @@ def browser():
                  "--disable-background-networking", "--disable-component-update"):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    if prefs:
+        options.add_experimental_option("prefs", prefs)
     with tempfile.TemporaryDirectory() as profile:
         options.add_argument(f"--user-data-dir={profile}")
         driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
@@ -60,6 +69,12 @@ def browser():
             yield driver
         finally:
             driver.quit()
+
+
+@pytest.fixture
+def browser():
+    with chromium() as driver:
+        yield driver
 
 
 def wait(driver, condition, seconds=60, what="the page"):
@@ -73,9 +88,14 @@ def visible(driver, element_id):
     return driver.find_element(By.ID, element_id).is_displayed()
 
 
+def form_ready(driver):
+    # The form shows greyed while the program loads.
+    return visible(driver, "dialog") and driver.find_element(By.ID, "start").is_enabled()
+
+
 def open_form(driver, site):
     driver.get(site + "/index.html")
-    wait(driver, lambda d: visible(d, "dialog"), what="the settings form")
+    wait(driver, form_ready, what="the settings form")
 
 
 def form_state(driver):
@@ -97,6 +117,13 @@ def canvas_picture(driver, width, height):
     return shot.crop((0, 0, width, height))
 
 
+def canvas_on_page(driver):
+    box = driver.execute_script("""
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return [r.left, r.top, r.right, r.bottom].map(Math.round);""")
+    return Image.open(io.BytesIO(driver.get_screenshot_as_png())).convert("RGB").crop(box)
+
+
 def lit_share(picture):
     """Share of pixels that are clearly not black."""
     grey = picture.convert("L")
@@ -105,6 +132,23 @@ def lit_share(picture):
 
 def native(*args):
     subprocess.run([CAPTURE, "--media", MEDIA, *args], check=True, capture_output=True)
+
+
+# The peak of the show's sound, read from SDL's audio node once it exists.
+LISTEN_TO_THE_SHOW = """
+window.peak = 0;
+const audio = () => Module.SDL2 && Module.SDL2.audio && Module.SDL2.audio.scriptProcessorNode;
+const watch = setInterval(() => {
+  if (!audio()) return;
+  clearInterval(watch);
+  const analyser = Module.SDL2.audioContext.createAnalyser();
+  audio().connect(analyser);
+  const data = new Float32Array(analyser.fftSize);
+  setInterval(() => {
+    analyser.getFloatTimeDomainData(data);
+    for (const v of data) window.peak = Math.max(window.peak, Math.abs(v));
+  }, 20);
+}, 20);"""
 
 
 def test_form_keeps_the_settings_file_between_visits(browser, site):
@@ -122,7 +166,7 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     wait(browser, lambda d: visible(d, "ended"), what="the ended state after Escape")
 
     browser.refresh()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after a reload")
+    wait(browser, form_ready, what="the form after a reload")
     assert form_state(browser) == {"resolution": 0, "windowed": True, "music": False,
                                    "dither": True, "depth": [True, False, False]}
     # Exit keeps the file as it was and leaves a way back.
@@ -130,35 +174,117 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     browser.find_element(By.ID, "exit").click()
     wait(browser, lambda d: visible(d, "ended"), what="the ended state after Exit")
     browser.find_element(By.ID, "again").click()
-    wait(browser, lambda d: visible(d, "dialog"), what="the form after Play again")
+    wait(browser, form_ready, what="the form after Play again")
     assert form_state(browser)["windowed"] is True
+
+
+def test_keyboard_focus_shows_on_every_control(browser, site):
+    open_form(browser, site)
+    outline = """const s = getComputedStyle(arguments[0]);
+                 return [s.outlineStyle, s.outlineWidth, s.outlineColor].join(' ');"""
+    focused = []
+    for _ in range(16):
+        ActionChains(browser).send_keys(Keys.TAB).perform()
+        element = browser.switch_to.active_element
+        if element.tag_name == "body" or any(element == seen for seen, _ in focused):
+            break  # past the last control, or round again
+        focused.append((element, browser.execute_script(outline, element)))
+    assert {"windowed", "music", "start", "exit", "dither", "media-picker"} <= {
+        element.get_attribute("id") for element, _ in focused}
+    browser.execute_script("document.activeElement.blur()")
+    for element, ring in focused:
+        label = element.get_attribute("id") or element.text
+        assert not ring.startswith("none") and ring != browser.execute_script(outline, element), (
+            f"no focus ring on {label}: {ring}")
+
+
+def test_without_webgl_the_page_says_so_instead_of_the_form(browser, site):
+    browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+        const getContext = HTMLCanvasElement.prototype.getContext;
+        HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+          return /webgl/.test(kind) ? null : getContext.call(this, kind, ...rest);
+        };"""})
+    browser.get(site + "/index.html")
+    wait(browser, lambda d: visible(d, "no-webgl"), what="the notice")
+    text = browser.find_element(By.ID, "no-webgl").text
+    assert "WebGL" in text and "hardware acceleration" in text and "another browser" in text
+    # Once the program has loaded, still no form and no Start!.
+    wait(browser, lambda d: d.execute_script("return !!Module.calledRun"), what="the program")
+    assert not visible(browser, "dialog") and not visible(browser, "start")
 
 
 def test_start_plays_the_comets_with_sound(browser, site):
     open_form(browser, site)
-    browser.execute_script("""
-        window.peak = 0;
-        const audio = () => Module.SDL2 && Module.SDL2.audio && Module.SDL2.audio.scriptProcessorNode;
-        const watch = setInterval(() => {
-          if (!audio()) return;
-          clearInterval(watch);
-          const analyser = Module.SDL2.audioContext.createAnalyser();
-          audio().connect(analyser);
-          const data = new Float32Array(analyser.fftSize);
-          setInterval(() => {
-            analyser.getFloatTimeDomainData(data);
-            for (const v of data) window.peak = Math.max(window.peak, Math.abs(v));
-          }, 20);
-        }, 20);""")
+    browser.execute_script(LISTEN_TO_THE_SHOW)
     browser.find_element(By.ID, "start").click()
     wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    browser.find_element(By.ID, "canvas").click()  # a mouse click does nothing, as on the desktop
     wait(browser, lambda d: d.execute_script("return window.peak") > 0.02, seconds=20,
          what="the music in the page's audio output")
     # The comets fade in over the first seconds, below and around the centre.
     wait(browser, lambda d: lit_share(canvas_picture(d, 1280, 1024)) > 0.002, seconds=30,
          what="the comets on the canvas")
     state = browser.execute_script("return Module.SDL2.audioContext.state")
-    assert state == "running"
+    assert state == "running" and visible(browser, "stage")
+
+
+def box(driver, element_id):
+    return driver.execute_script(
+        f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
+
+
+def tap(driver, element_id):
+    b = box(driver, element_id)
+    point = {"x": b["x"] + b["width"] / 2, "y": b["y"] + b["height"] / 2}
+    for kind, points in (("touchStart", [point]), ("touchEnd", [])):
+        driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+
+def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
+    browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                            {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+    on_screen = lambda b: min(b["left"], b["top"]) >= 0 and b["right"] <= 390 and b["bottom"] <= 844
+    open_form(browser, site)
+    controls = browser.execute_script("""
+        return [...document.querySelectorAll('#dialog label, #dialog select, #dialog button')]
+          .map((e) => [e.offsetWidth, e.offsetHeight, getComputedStyle(e).fontSize]);""")
+    assert len(controls) == 9 and all(w >= 44 and h >= 44 and f == "16px" for w, h, f in controls)
+    assert on_screen(box(browser, "dialog"))
+    tap(browser, "start")  # windowed, 640 x 480
+    wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
+    assert browser.execute_script("return document.getElementById('canvas').width") == 640
+    assert on_screen(box(browser, "canvas"))
+    tap(browser, "canvas")
+    wait(browser, lambda d: visible(d, "ended"), what="the end after a tap")
+    open_form(browser, site)
+    tap(browser, "windowed")
+    tap(browser, "start")
+    wait(browser, lambda d: d.execute_script("return !!document.fullscreenElement"),
+         what="full screen from a tap")
+
+    # iPhone Safari has no full screen for a page: the show plays in it without a question.
+    browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                            {"source": "delete Element.prototype.requestFullscreen"})
+    open_form(browser, site)
+    assert not browser.find_element(By.ID, "windowed").is_selected()  # kept from above
+    tap(browser, "start")
+    wait(browser, lambda d: visible(d, "stage"), what="the show in the page")
+    assert messages(browser) == [] and on_screen(box(browser, "canvas"))
+
+
+def test_the_form_shows_while_the_program_loads(browser, site):
+    browser.execute_cdp_cmd("Network.enable", {})
+    browser.execute_cdp_cmd("Network.emulateNetworkConditions", {
+        "offline": False, "latency": 20, "downloadThroughput": 400_000, "uploadThroughput": 0})
+    browser.execute_script(f"location.href = '{site}/index.html'")
+    shares = []
+    while not form_ready(browser) and len(shares) < 2000:
+        figure = browser.find_element(By.ID, "progress").text
+        if visible(browser, "dialog") and figure.endswith(" %"):
+            assert not browser.find_element(By.ID, "start").is_enabled()
+            shares.append(int(figure[:-2]))
+    assert len(set(shares)) > 3 and shares == sorted(shares) and shares[-1] > 90, shares
 
 
 def test_full_screen_and_its_refusal(browser, site):
@@ -179,7 +305,7 @@ def test_full_screen_and_its_refusal(browser, site):
     try:
         browser.get(site + "/refused.html")
         browser.switch_to.frame(0)
-        wait(browser, lambda d: visible(d, "dialog"), what="the form in a frame")
+        wait(browser, form_ready, what="the form in a frame")
         assert browser.find_element(By.ID, "windowed").is_selected() is False  # kept from above
         browser.find_element(By.ID, "start").click()
         wait(browser, lambda d: messages(d), what="the question")
@@ -189,7 +315,7 @@ def test_full_screen_and_its_refusal(browser, site):
         wait(browser, lambda d: messages(d) == [("Swirlbeam", "Program will now close.")],
              what="the closing notice")
         browser.find_element(By.XPATH, "//button[text()='OK']").click()
-        wait(browser, lambda d: visible(d, "dialog"), what="the form again after No")
+        wait(browser, form_ready, what="the form again after No")
         browser.find_element(By.ID, "start").click()
         wait(browser, lambda d: messages(d), what="the question again")
         browser.find_element(By.XPATH, "//button[text()='Yes']").click()
@@ -199,44 +325,162 @@ def test_full_screen_and_its_refusal(browser, site):
         os.remove(frame_page)
 
 
-def test_own_damaged_files_get_the_programs_messages(browser, site, tmp_path):
-    def damaged(name, content=None):
-        path = tmp_path / name
-        path.write_bytes(content or (open(os.path.join(MEDIA, name), "rb").read())[:300])
-        return str(path)
+# The player's own files, tried with the program's loaders when given; the storage that keeps
+# them, which one tab must not undo in another, and whose failures the player is told of.
 
-    def back_to_the_default_media():
-        browser.find_element(By.ID, "default-media").click()
-        wait(browser, lambda d: visible(d, "dialog") and not visible(d, "default-media"),
-             what="the default media back")
+def own_state(driver):
+    return driver.find_element(By.ID, "media-state").text
 
+
+def pick(driver, path):
+    driver.find_element(By.ID, "media-picker").send_keys(os.path.abspath(path))
+
+
+def told(driver, what):
+    """The boxes on show, closed once read."""
+    wait(driver, lambda d: messages(d), seconds=15, what=what)
+    shown = messages(driver)
+    driver.find_element(By.CSS_SELECTOR, "#messages .box button").click()
+    return shown
+
+
+def play_and_end(driver):
+    driver.find_element(By.ID, "start").click()
+    wait(driver, lambda d: visible(d, "stage"), what="the show")
+    driver.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(driver, lambda d: visible(d, "ended"), what="the end after Escape")
+
+
+def test_own_files_are_tried_when_given(browser, site, tmp_path):
+    def refusal(name, why, message="load_jpeg():\nUnable to load a texture from a JPEG file!"):
+        return [("Error", f"{message}\n{name} was not taken: {why}.")]
+
+    def noise(name, width, height):
+        Image.effect_noise((width, height), 64).convert("RGB").save(tmp_path / name)
+
+    unreadable = "it cannot be read as the show reads it"
+    noise("logo.jpg", 2048, 2048)  # the most pixels the page takes
+    noise("logo2.jpg", 2049, 2048)
+    (tmp_path / "music.dat").write_bytes(b"not music" * 40)
+    with open(tmp_path / "strike.wav", "wb") as huge:
+        huge.truncate(300 << 20)  # sparse: nothing of it needs reading to refuse it
     open_form(browser, site)
-    # The music is loaded before the form, as on the desktop. (A cut module still plays.)
-    browser.find_element(By.ID, "media-picker").send_keys(damaged("music.dat", b"not music" * 40))
-    wait(browser, lambda d: messages(d), what="the music's message")
-    assert messages(browser) == [("Error", "Unable to load a music!!")]
-    assert visible(browser, "ended")
-    back_to_the_default_media()
+    pick(browser, tmp_path / "logo.jpg")
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg.", what="logo.jpg")
+    kept = (tmp_path / "logo.jpg").stat().st_size
+    (tmp_path / "logo.jpg").write_bytes((tmp_path / "logo.jpg").read_bytes()[:300])
+    for name, expected in [
+            ("logo.jpg", refusal("logo.jpg", unreadable)),
+            ("logo2.jpg", refusal("logo2.jpg", "it has more than 4,194,304 pixels, the most a "
+                                  "picture may have here")),
+            ("music.dat", refusal("music.dat", unreadable, "Unable to load a music!!")),
+            ("strike.wav", refusal("strike.wav", "it is larger than 64 MB",
+                                   "Unable to load a sample!!"))]:
+        pick(browser, tmp_path / name)
+        assert told(browser, name) == expected
+    browser.refresh()
+    wait(browser, form_ready, what="the form after a reload")
+    assert own_state(browser) == "Playing with your own logo.jpg."
+    assert browser.execute_script("return Module.FS.readFile('/store/logo.jpg').length") == kept
 
-    browser.find_element(By.ID, "media-picker").send_keys(damaged("logo.jpg"))
-    wait(browser, lambda d: "logo.jpg" in d.find_element(By.ID, "media-state").text,
-         what="the page holding the player's file")
-    browser.find_element(By.ID, "start").click()
-    wait(browser, lambda d: messages(d), what="the picture's message")
-    assert messages(browser) == [("Error", "load_jpeg():\nUnable to load a texture from a JPEG file!")]
-    assert visible(browser, "ended")
-    back_to_the_default_media()
+    # A drop of a file the show reads and one it does not: the refusal stays until read.
+    browser.execute_script("""
+        const files = new DataTransfer();
+        files.items.add(new File(['notes'], 'notes.txt'));
+        files.items.add(new File([Module.FS.readFile('/defaults/logo2.jpg')], 'logo2.jpg'));
+        document.dispatchEvent(new DragEvent('drop', {dataTransfer: files, cancelable: true}));""")
+    time.sleep(1)
+    assert told(browser, "the refusal")[0][1].startswith("Not a file the show reads: notes.txt")
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo.jpg, logo2.jpg.",
+         what="logo2.jpg kept once the box was read")
+    play_and_end(browser)  # with the largest picture
+    assert not messages(browser)
 
 
-@pytest.mark.parametrize("frame", [600, 5050, 7030])  # stages 0, 1 (a flash) and 2
-def test_frame_address_matches_the_desktop_capture(browser, site, tmp_path, frame):
+def test_a_second_tab_neither_deletes_nor_brings_back_own_files(browser, site):
+    def in_tab(handle, expected_state, what):
+        browser.switch_to.window(handle)
+        wait(browser, lambda d: form_ready(d) and own_state(d) == expected_state, what=what)
+
+    with_logo2 = "Playing with your own logo2.jpg."
+    open_form(browser, site)
+    a = browser.current_window_handle
+    browser.switch_to.new_window("tab")
+    b = browser.current_window_handle
+    open_form(browser, site)
+    in_tab(a, "", "the first tab")
+    pick(browser, os.path.join(MEDIA, "logo2.jpg"))
+    in_tab(a, with_logo2, "logo2.jpg kept")
+    in_tab(b, with_logo2, "the second tab hearing of it")
+    play_and_end(browser)
+    browser.switch_to.window(a)
+    browser.refresh()
+    in_tab(a, with_logo2, "logo2.jpg still kept")
+
+    browser.switch_to.window(b)
+    browser.refresh()
+    in_tab(b, with_logo2, "the second tab again")
+    browser.find_element(By.ID, "default-media").click()
+    in_tab(b, "", "the defaults")
+    in_tab(a, "", "the first tab hearing of the defaults")
+    play_and_end(browser)
+    browser.refresh()
+    in_tab(a, "", "the defaults still")
+
+
+def test_a_full_quota_is_told_and_the_show_plays_on(browser, site):
+    open_form(browser, site)
+    browser.execute_cdp_cmd("Storage.overrideQuotaForOrigin", {"origin": site, "quotaSize": 30000})
+    pick(browser, os.path.join(MEDIA, "logo.jpg"))  # 32,601 bytes
+    assert told(browser, "the quota's message") == [
+        ("Error", "logo.jpg was not kept: the browser has no room left for this site.")]
+    assert own_state(browser) == ""
+    play_and_end(browser)
+
+
+def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
+    blocked = ("Your settings and own files cannot be kept here: the browser does not let this "
+               "page keep data (site data blocked, a private window, or a sandboxed frame).\n"
+               "Swirlbeam plays with its defaults.")
+    with chromium({"profile.default_content_setting_values.cookies": 2}) as driver:
+        open_form(driver, site)
+        assert told(driver, "the notice") == [("Swirlbeam", blocked)]
+        play_and_end(driver)
+
+        frame_page = os.path.join(SITE, "sandboxed.html")
+        with open(frame_page, "w") as f:
+            f.write('<iframe sandbox="allow-scripts" src="index.html"></iframe>')
+        try:
+            driver.get(site + "/sandboxed.html")
+            driver.switch_to.frame(0)
+            wait(driver, lambda d: d.find_element(By.ID, "loading").text == (
+                "Swirlbeam could not be loaded: its files cannot be fetched in a frame sandboxed "
+                "without allow-same-origin."), what="the page saying why it cannot load")
+        finally:
+            os.remove(frame_page)
+
+
+def webgl_complaints(console):
+    """WebGL's own errors and warnings and those of Emscripten's GL emulation. (Not ANGLE's notes
+    on its own performance on SwiftShader, which frames by address, many at a time, bring.)"""
+    return [line for line in console
+            if re.search(r"WebGL|GL_|\bgl[A-Z]|\bGL\b|clientstate", line)
+            and "GL Driver Message (OpenGL, Performance" not in line]
+
+
+def chromium_console(driver):
+    return [entry["message"] for entry in driver.get_log("browser")]
+
+
+def check_frame_address(driver, site, tmp_path, frame):
     width, height = 320, 240
     native("--seed", "7", "--size", f"{width}x{height}", "--from", str(frame), "--frames", "1",
            "--png", str(tmp_path))
     expected = Image.open(tmp_path / f"frame-{frame:06d}.png").convert("RGB")
-    browser.get(f"{site}/index.html?seed=7&size={width}x{height}&frame={frame}")
-    wait(browser, lambda d: d.title == f"frame {frame}", seconds=180, what=f"frame {frame}")
-    shown = canvas_picture(browser, width, height)
+    driver.get(f"{site}/index.html?seed=7&size={width}x{height}&frame={frame}")
+    wait(driver, lambda d: d.execute_script("return document.title") == f"frame {frame}",
+         seconds=180, what=f"frame {frame}")
+    shown = canvas_picture(driver, width, height)
     difference = ImageChops.difference(shown, expected).convert("L")
     mean = sum(difference.getdata()) / (width * height)
     far = sum(1 for v in difference.getdata() if v > 24) / (width * height)
@@ -244,6 +488,14 @@ def test_frame_address_matches_the_desktop_capture(browser, site, tmp_path, fram
     # levels seen); a missing layer, a wrong blend or a random number out of order shows as far more.
     assert mean < 1.5 and far < 0.005, f"mean difference {mean:.2f}, {far:.2%} of pixels far off"
     assert lit_share(expected) > 0.002  # the frame shows something to compare
+
+
+# Every frame up to the address is drawn (all but the last clipped to one pixel), and the GL
+# emulation's calls for all of them must be valid WebGL.
+@pytest.mark.parametrize("frame", [600, 5050, 7030])  # stages 0, 1 (a flash) and 2
+def test_frame_address_matches_the_desktop_capture(browser, site, tmp_path, frame):
+    check_frame_address(browser, site, tmp_path, frame)
+    assert webgl_complaints(chromium_console(browser)) == []
 
 
 def test_trace_address_equals_the_desktop_trace(browser, site, tmp_path):
@@ -261,3 +513,97 @@ def test_trace_address_equals_the_desktop_trace(browser, site, tmp_path):
     browser.get(f"{site}/index.html?seed=5&size=64x&frame=3")
     wait(browser, lambda d: d.title == "bad address", what="the bad address")
     assert messages(browser) == [("Swirlbeam", "Bad address: size must be WIDTHxHEIGHT, as 640x480.")]
+
+
+# The same cases in the three browser engines, one browser session each: Chromium (headless),
+# Firefox over WebDriver BiDi and WebKitGTK, the last two on the X display (xvfb-run).
+
+class Selenium:
+    """Chromium or WebKit, with the calls the Firefox driver has."""
+
+    def __init__(self, driver, console):
+        self.driver, self.console = driver, console
+
+    def __getattr__(self, name):
+        return getattr(self.driver, name)
+
+    def click(self, element_id):
+        self.driver.find_element(By.ID, element_id).click()
+
+    def press(self, key):
+        self.driver.switch_to.active_element.send_keys(key)
+
+
+class Firefox(bidi.Firefox):
+    def click(self, element_id):
+        self.execute_script(f"document.getElementById('{element_id}').click()")
+
+    def console(self):
+        lines, self.log = self.log, []
+        return lines
+
+
+@pytest.fixture(scope="module", params=["chromium", "firefox", "webkit"])
+def engine(request):
+    if request.param == "firefox":
+        driver = Firefox()
+        try:
+            yield driver
+        finally:
+            driver.quit()
+    elif request.param == "chromium":
+        with chromium() as driver:
+            yield Selenium(driver, lambda: chromium_console(driver))
+    else:
+        options = webdriver.WebKitGTKOptions()
+        options.add_argument("--automation")
+        driver = webdriver.WebKitGTK(options=options)
+        try:
+            driver.set_window_size(1280, 1024)
+            yield Selenium(driver, lambda: [])  # WebKit's driver does not give the console
+        finally:
+            driver.quit()
+
+
+def shown(driver, element_id):
+    return driver.execute_script(
+        f"return document.getElementById('{element_id}').getClientRects().length > 0")
+
+
+def ready(driver):
+    # The form shows greyed while the program loads.
+    return driver.execute_script("return document.getElementById('start').matches(':enabled')")
+
+
+def test_engine_frame_address_matches_the_desktop_capture(engine, site, tmp_path):
+    check_frame_address(engine, site, tmp_path, 600)
+
+
+def test_engine_show_plays_ends_on_escape_and_keeps_the_settings(engine, site):
+    engine.get(site + "/index.html")
+    wait(engine, ready, what="the settings form")
+    engine.console()  # only this page's
+    engine.execute_script(LISTEN_TO_THE_SHOW)
+    engine.execute_script("""document.getElementById('resolution').selectedIndex = 1;
+                             document.getElementById('dither').checked = false;""")
+    engine.click("start")
+    wait(engine, lambda d: shown(d, "stage"), what="the show's canvas")
+    # The comets fade in over the first seconds, below and around the centre.
+    wait(engine, lambda d: lit_share(canvas_on_page(d)) > 0.002, seconds=30,
+         what="the comets on the canvas")
+    # Firefox runs no audio context without a sound device, which CI has not: its resume() never
+    # settles. The show still opens its sound there.
+    if isinstance(engine, Firefox):
+        assert engine.execute_script("return !!Module.SDL2.audio.scriptProcessorNode")
+    else:
+        wait(engine, lambda d: d.execute_script("return window.peak") > 0.02, seconds=20,
+             what="the music in the page's audio output")
+        assert engine.execute_script("return Module.SDL2.audioContext.state") == "running"
+    engine.press(Keys.ESCAPE)
+    wait(engine, lambda d: shown(d, "ended"), what="the ended state after Escape")
+    assert webgl_complaints(engine.console()) == []
+
+    engine.refresh()
+    wait(engine, ready, what="the form after a reload")
+    assert form_state(engine) == {"resolution": 1, "windowed": True, "music": True,
+                                  "dither": False, "depth": [False, False, True]}

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/desktop/dialog_button.h"
 #include "platform/desktop/fltk_display.h"
@@ -75,6 +76,30 @@ Fl_Button* add_button(int x, int y, const char* label, bool is_default, Fl_Callb
   return button;
 }
 
+// Keys already down when the box opened: Return held a moment after it started the show, or
+// repeating. Their repeats and release belong to what came before, and would answer a box the
+// player never saw; they are ignored until let go.
+std::vector<int> held_keys;
+
+void note_held_keys() {
+  held_keys.clear();
+  for (int key : {FL_Enter, FL_KP_Enter, int{' '}, FL_Escape, FL_Tab}) {
+    if (Fl::get_key(key)) held_keys.push_back(key);
+  }
+}
+
+int ignore_held_keys(int event, Fl_Window* window) {
+  if (event == FL_KEYBOARD || event == FL_SHORTCUT || event == FL_KEYUP) {
+    const auto held = std::find(held_keys.begin(), held_keys.end(), Fl::event_key());
+    if (held != held_keys.end()) {
+      // X repeats a held key as release and press pairs: only a key really up is let go.
+      if (event == FL_KEYUP && !Fl::get_key(*held)) held_keys.erase(held);
+      return 1;
+    }
+  }
+  return Fl::handle_(event, window);
+}
+
 }  // namespace
 
 BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon icon,
@@ -120,10 +145,14 @@ BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon ico
   window.callback(on_no, &answer);
   window.set_modal();
 
+  note_held_keys();
+  const Fl_Event_Dispatch before = Fl::event_dispatch();
+  Fl::event_dispatch(ignore_held_keys);
   show_window(window);
   first->take_focus();
   // A quit signal closes the box as its close box would.
   while (!answer && !quit_signalled()) Fl::wait(0.05);
+  Fl::event_dispatch(before);
   window.hide();
   sync_fltk_display();
   return answer.value_or(BoxAnswer::no);
