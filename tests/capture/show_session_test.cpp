@@ -40,15 +40,10 @@ TEST_F(StartedShow, SetUpDrawsTwentyOneNumbersFromTheOptionsSeed) {
 // llvmpipe reads it when the context is made; other drivers never.
 TEST_F(StartedShow, SoftwareRasteriserGetsAThreadMoreThanCoresUnlessTheUserChose) {
   const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+  if (cores < 2) GTEST_SKIP() << "one core: left to Mesa";
   unsetenv("LP_NUM_THREADS");
   ASSERT_TRUE(open_show_window({64, 48, 1, false}));
-  const char* chosen = getenv("LP_NUM_THREADS");
-  if (cores >= 2) {
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(std::string(chosen), std::to_string(cores + 1));
-  } else {
-    EXPECT_EQ(chosen, nullptr);
-  }
+  EXPECT_STREQ(getenv("LP_NUM_THREADS"), std::to_string(cores + 1).c_str());
   close_show();
   ASSERT_TRUE(load_show_sound());
   setenv("LP_NUM_THREADS", "1", 1);
