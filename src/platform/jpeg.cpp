@@ -2,8 +2,19 @@
 
 #include <GL/gl.h>
 
+#include <map>
+
 #include "platform/jpeg_decode.h"
 #include "platform/texture_upload.h"
+
+namespace {
+
+std::map<std::uint32_t, TextureSize>& texture_sizes() {
+  static std::map<std::uint32_t, TextureSize> sizes;
+  return sizes;
+}
+
+}  // namespace
 
 std::uint32_t load_jpeg(const char* file_name, bool repeat) {
   JpegPicture picture;
@@ -12,7 +23,8 @@ std::uint32_t load_jpeg(const char* file_name, bool repeat) {
   GLuint texture = 0;
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
-  if (!upload_mipmapped(picture)) {
+  TextureSize size;
+  if (!upload_mipmapped(picture, size)) {
     glDeleteTextures(1, &texture);
     return 0;
   }
@@ -21,5 +33,11 @@ std::uint32_t load_jpeg(const char* file_name, bool repeat) {
   const GLint wrap = repeat ? GL_REPEAT : clamped_wrap_mode();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+  texture_sizes()[texture] = size;
   return texture;
+}
+
+TextureSize texture_size(std::uint32_t texture) {
+  const auto found = texture_sizes().find(texture);
+  return found != texture_sizes().end() ? found->second : TextureSize{};
 }

@@ -8,3 +8,10 @@
 // GL_TEXTURE_2D. Needs the rendering context current. 0 when the picture cannot be loaded: there
 // is no fallback texture.
 std::uint32_t load_jpeg(const char* file_name, bool repeat);
+
+struct TextureSize {
+  int width = 0, height = 0;  // of the largest level, in texels
+};
+// The size of a texture load_jpeg made (the picture's sides as the mipmap build rounded them),
+// for drawing that must know how large a picture lands on screen; zeros for any other name.
+TextureSize texture_size(std::uint32_t texture);

@@ -6,13 +6,14 @@
 
 #include "platform/mipmaps.h"
 
-bool upload_mipmapped(const JpegPicture& picture) {
+bool upload_mipmapped(const JpegPicture& picture, TextureSize& largest) {
   GLint largest_side = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest_side);
   const std::vector<MipmapLevel> levels =
       build_mipmaps(picture.rgb.data(), picture.width, picture.height, largest_side);
   if (levels.empty()) return false;
   upload_mipmaps(levels);
+  largest = {levels[0].width, levels[0].height};
   return true;
 }
 
