@@ -13,14 +13,9 @@ constexpr double trail_alpha_step = 1.0 / 74.0;       // point 74 of a fully opa
 constexpr float jitter_factor = 0.8f / rng_max;  // a float constant, as the show has always used
 constexpr double jitter_offset = 0.4;
 
-// A square facing +z, wound counter-clockwise so it survives back-face culling. The colour goes
-// with the vertices: set before glBegin, Mesa makes it a constant of the fragment program, and
-// every new constant costs llvmpipe a fresh state block of about 33 KB, that is, per sprite.
-// Needs flat shading, which hands the colour to every pixel exactly as the constant did (smooth
-// shading interpolates it, off by a level here and there).
-void draw_sprite(float h, float r, float g, float b, float a) {
+// A square facing +z, wound counter-clockwise so it survives back-face culling.
+void draw_sprite(float h) {
   glBegin(GL_TRIANGLE_STRIP);
-  glColor4f(r, g, b, a);
   glTexCoord2f(1, 1);
   glVertex3f(h, h, 0);
   glTexCoord2f(0, 1);
@@ -45,7 +40,6 @@ float jitter_scale(int roll) {
 }  // namespace
 
 void Comet::draw() {
-  glShadeModel(GL_FLAT);
   const auto spin = static_cast<float>(rng_next() * double(head_spin_factor));
   glBindTexture(GL_TEXTURE_2D, texture);  // for the trail too
   // A sprite of alpha 0 or below changes no pixel and is not drawn; its numbers still are.
@@ -54,8 +48,9 @@ void Comet::draw() {
     face_viewer_at(position);
     glRotatef(spin, 0, 0, 1);
     // Doubled, so the head glows brighter than its trail; GL clamps each component to 1.
-    draw_sprite(head_half_size, static_cast<float>(color[0] * 2.0),
-                static_cast<float>(color[1] * 2.0), static_cast<float>(color[2] * 2.0), alpha);
+    glColor4f(static_cast<float>(color[0] * 2.0), static_cast<float>(color[1] * 2.0),
+              static_cast<float>(color[2] * 2.0), alpha);
+    draw_sprite(head_half_size);
     glPopMatrix();
   }
 
@@ -67,13 +62,13 @@ void Comet::draw() {
     }
     const auto point_alpha = static_cast<float>(alpha - i * trail_alpha_step);
     if (point_alpha <= 0.0f) continue;
+    glColor4f(color[0], color[1], color[2], point_alpha);
     glPushMatrix();
     face_viewer_at(trail[i]);
     if (jitter) glScalef(jitter_scale(b), jitter_scale(a), 1.0f);
-    draw_sprite(trail_half_size, color[0], color[1], color[2], point_alpha);
+    draw_sprite(trail_half_size);
     glPopMatrix();
   }
-  glShadeModel(GL_SMOOTH);  // the scene's
 }
 
 void draw_comets() {
