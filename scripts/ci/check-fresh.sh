@@ -33,7 +33,7 @@ make_root() {
   mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   # As an installed system has it: the browser drivers connect to "localhost".
-  [ -s "$root/etc/hosts" ] || printf '127.0.0.1 localhost\n::1 localhost ip6-localhost\n' >"$root/etc/hosts"
+  [ -s "$root/etc/hosts" ] || printf '127.0.0.1 localhost\n::1 localhost\n' >"$root/etc/hosts"
   # A dropped connection to the mirror should not fail the check.
   echo 'Acquire::Retries "3";' >"$root/etc/apt/apt.conf.d/80retries"
 }
