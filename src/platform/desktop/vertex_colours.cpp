@@ -1,0 +1,5 @@
+#include "platform/vertex_colours.h"
+
+bool vertex_colours_exact() {
+  return true;
+}

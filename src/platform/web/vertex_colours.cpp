@@ -1,0 +1,7 @@
+#include "platform/vertex_colours.h"
+
+// The GL emulation keeps a colour given with the vertices in bytes, and leaves it switched on
+// for the draws after.
+bool vertex_colours_exact() {
+  return false;
+}
