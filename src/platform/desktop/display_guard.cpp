@@ -37,8 +37,21 @@ XErrorHandler sdl_error_handler = nullptr;
 std::atomic<bool> display_refused{false};
 int randr_opcode = -1;
 
-// Not async-signal-safe, but the process is going down anyway and the desktop matters more.
+volatile std::sig_atomic_t crash_signal = 0;
+constexpr unsigned crash_restore_seconds = 2;
+
+// The restore below hung: the process still dies of its signal, and the guard, seeing it go,
+// gives the mode back.
+void on_stuck_crash(int) {
+  std::raise(crash_signal);
+}
+
+// Not async-signal-safe, but the process is going down anyway and the desktop matters more. A
+// signal that came while Xlib held its lock would hang it, hence the alarm.
 void on_crash(int signal_number) {
+  crash_signal = signal_number;
+  std::signal(SIGALRM, on_stuck_crash);
+  ::alarm(crash_restore_seconds);
   restore_display_mode();
   std::raise(signal_number);  // the handler was reset, so this dies as before
 }
