@@ -9,6 +9,7 @@
 #include "app/scene.h"
 #include "comets/comet.h"
 #include "platform/jpeg.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -69,9 +70,8 @@ void choose_filter(std::uint32_t texture, double width, double height, double di
 }
 
 double viewport_pixels_per_unit() {
-  GLint viewport[4] = {0, 0, 0, 0};
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  return std::min(viewport[3] / 2.0, viewport[2] / (2.0 * 4.0 / 3.0));
+  const ViewSize view = current_view();
+  return std::min(view.height / 2.0, view.width / (2.0 * 4.0 / 3.0));
 }
 
 void load_texture_identity() {

@@ -21,6 +21,11 @@ OpenedWindow open_window(const char* title, int width, int height, int color_bit
 bool close_window();
 // Viewport and the fixed 4:3 projection for a drawable of this size.
 void resize_view(int width, int height);
+struct ViewSize {
+  int width = 0, height = 0;
+};
+// The viewport resize_view set last.
+ViewSize current_view();
 // Takes every pending event: keys by virtual-key code into `keys`, whether the window is in use
 // into `active`. True once a quit was asked for (the window closed, Ctrl+C, SIGTERM); it stays so.
 bool pump_window_events(bool (&keys)[key_count], bool& active);
