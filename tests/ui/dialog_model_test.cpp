@@ -186,15 +186,27 @@ TEST(DialogLayout, TemplateSizeComesOutAt303x229Pixels) {
   EXPECT_EQ(size.height, 229);
 }
 
-TEST(DialogLayout, EveryControlLiesInsideTheDialog) {
-  const PixelRect dialog = to_pixels(0, 0, dialog_width_units, dialog_height_units);
-  for (const DialogControl& c : dialog_controls) {
-    if (c.kind == ControlKind::resolution_list) continue;  // its template height is the open list
-    const PixelRect r = to_pixels(c.x, c.y, c.width, c.height);
-    EXPECT_GE(r.x, 0);
-    EXPECT_GE(r.y, 0);
-    EXPECT_LE(r.x + r.width, dialog.width) << (c.caption ? c.caption : "");
-    EXPECT_LE(r.y + r.height, dialog.height) << (c.caption ? c.caption : "");
+TEST(DialogLayout, ADesktopAt200PercentGetsTheDialogTwiceAsLarge) {
+  const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units, 2);
+  EXPECT_EQ(size.width, 606);
+  EXPECT_EQ(size.height, 458);
+  // Controls that touch in units still touch: Start! ends where the gap before Exit begins.
+  const PixelRect start = to_pixels(10, 80, 35, 15, 2), exit = to_pixels(50, 80, 35, 15, 2);
+  EXPECT_EQ(start.x + start.width + to_pixels(45, 0, 5, 0, 2).width, exit.x);
+}
+
+TEST(DialogLayout, EveryControlLiesInsideTheDialogAtEachCommonScale) {
+  for (const float scale : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 3.0f}) {
+    const PixelRect dialog = to_pixels(0, 0, dialog_width_units, dialog_height_units, scale);
+    for (const DialogControl& c : dialog_controls) {
+      if (c.kind == ControlKind::resolution_list) continue;  // its template height is the open list
+      const PixelRect r = to_pixels(c.x, c.y, c.width, c.height, scale);
+      const char* name = c.caption ? c.caption : "";
+      EXPECT_GE(r.x, 0);
+      EXPECT_GE(r.y, 0);
+      EXPECT_LE(r.x + r.width, dialog.width) << name << " at " << scale;
+      EXPECT_LE(r.y + r.height, dialog.height) << name << " at " << scale;
+    }
   }
 }
 
