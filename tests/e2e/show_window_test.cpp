@@ -244,6 +244,10 @@ class ScaledDesktop : public ::testing::Test, protected ShowProgram {
     if (question == 0) return sizes;
     sizes.question = window_geometry(question);
     press_key_in(question, "Return");  // Yes
+    // Until it goes the box is a window of this process titled "Swirlbeam" too.
+    for (int i = 0; i < appear_seconds * 20 && window_geometry(question).viewable; ++i) {
+      ::usleep(50 * 1000);
+    }
     const XWindow show = wait_for_show_window(pid, appear_seconds);
     if (show != 0) sizes.show = window_geometry(show);
     ::kill(pid, SIGTERM);

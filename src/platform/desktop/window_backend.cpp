@@ -60,7 +60,8 @@ bool prepare_full_screen(SDL_Window* window) {
 // The window's size on this desktop. Only X11 windows are scaled here: SDL's Wayland windows are
 // measured in the desktop's own units already, and its compositor enlarges them.
 WindowSize window_size(const window_backend::Request& request) {
-  if (request.scale <= 1 || SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (request.scale <= 1 || driver == nullptr || SDL_strcmp(driver, "x11") != 0) {
     return request.window;
   }
   SDL_Rect usable{0, 0, 0, 0};
@@ -68,9 +69,11 @@ WindowSize window_size(const window_backend::Request& request) {
   return scaled_window_size(request.window, request.scale, {usable.w, usable.h});
 }
 
-// A window made for a full-screen mode gets the size of a window.
+// A window made for a full-screen mode gets the size of a window, where that is another.
 void resize_for_window(SDL_Window* window, const window_backend::Request& request) {
-  SDL_SetWindowSize(window, request.window.width, request.window.height);
+  if (request.window.width != request.width || request.window.height != request.height) {
+    SDL_SetWindowSize(window, request.window.width, request.window.height);
+  }
   SDL_SetWindowResizable(window, SDL_TRUE);
 }
 
