@@ -16,7 +16,9 @@ void window_error(const char* text) {
 }  // namespace
 
 bool create_window(const char* title, int width, int height, int color_bits, bool fullscreen) {
-  const OpenedWindow opened = open_window(title, width, height, color_bits, fullscreen);
+  // In a window the show should look as large as on a 96-dpi screen.
+  const OpenedWindow opened =
+      open_window(title, width, height, color_bits, fullscreen, window_scale());
   if (!opened.ready) {
     shutdown();
     if (opened.error != nullptr) window_error(opened.error);

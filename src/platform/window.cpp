@@ -69,11 +69,11 @@ void handle_window_event(const SDL_WindowEvent& event) {
 
 }  // namespace
 
-OpenedWindow open_window(const char* title, int width, int height, int color_bits,
-                         bool full_screen) {
+OpenedWindow open_window(const char* title, int width, int height, int color_bits, bool full_screen,
+                         float scale) {
   tune_software_rendering();
   if (!start_video()) return OpenedWindow{false, "Failed To Register The Window Class."};
-  window_backend::Request request{width, height, color_bits, full_screen};
+  window_backend::Request request{width, height, color_bits, full_screen, scale, {width, height}};
   if (!window_backend::before_window(request)) return failed(nullptr);
 
   window_backend::request_pixel_format(color_bits);
@@ -87,7 +87,11 @@ OpenedWindow open_window(const char* title, int width, int height, int color_bit
     return failed("Can't Activate The GL Rendering Context.");
   }
   if (!window_backend::after_context(window, request)) return failed(nullptr);
-  resize_view(width, height);
+  if (request.full_screen) {
+    resize_view(width, height);
+  } else {
+    resize_view(request.window.width, request.window.height);
+  }
   return OpenedWindow{true, nullptr};
 }
 

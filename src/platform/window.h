@@ -12,10 +12,15 @@ struct OpenedWindow {
   const char* error = nullptr;
 };
 
+// How much larger than its chosen size a window must be to look that size on this desktop: the
+// desktop's own scale (2 on a 200 % screen), 1 where it has none.
+float window_scale();
 // Makes the window (or the full-screen mode, asking to fall back to a window when it is not
-// offered), the context, made current, and the projection.
-OpenedWindow open_window(const char* title, int width, int height, int color_bits,
-                         bool full_screen);
+// offered), the context, made current, and the projection. A window, not a full-screen mode, is
+// made `scale` times the chosen size where the desktop does not enlarge it itself, and drawn at
+// that size.
+OpenedWindow open_window(const char* title, int width, int height, int color_bits, bool full_screen,
+                         float scale);
 // Gives back the display mode and the pointer, then releases context, window and video. Safe in
 // any state, and twice. False when the context could not be let go; the rest is released anyway.
 bool close_window();

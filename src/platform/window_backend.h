@@ -5,13 +5,17 @@
 
 #include <SDL.h>
 
+#include "platform/display_scale.h"
+
 namespace window_backend {
 
 struct Request {
   int width;
   int height;
   int color_bits;
-  bool full_screen;  // cleared where the player takes a window instead
+  bool full_screen;   // cleared where the player takes a window instead
+  float scale;        // the window's scale, as open_window was given it
+  WindowSize window;  // the size a window gets; before_window scales it where it must
 };
 
 // False when the platform has no video to offer (the show must not play unseen).

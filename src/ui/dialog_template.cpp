@@ -26,15 +26,16 @@ const DialogControl dialog_controls[control_count] = {
 
 namespace {
 
-int across(int units) {
-  return static_cast<int>(std::lround(units * 1.5));
+int across(int units, float scale) {
+  return static_cast<int>(std::lround(units * 1.5 * scale));
 }
-int down(int units) {
-  return static_cast<int>(std::lround(units * 1.625));
+int down(int units, float scale) {
+  return static_cast<int>(std::lround(units * 1.625 * scale));
 }
 
 }  // namespace
 
-PixelRect to_pixels(int x, int y, int width, int height) {
-  return {across(x), down(y), across(x + width) - across(x), down(y + height) - down(y)};
+PixelRect to_pixels(int x, int y, int width, int height, float scale) {
+  return {across(x, scale), down(y, scale), across(x + width, scale) - across(x, scale),
+          down(y + height, scale) - down(y, scale)};
 }

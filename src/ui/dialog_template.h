@@ -45,6 +45,6 @@ struct PixelRect {
   int x, y, width, height;
 };
 
-// Dialog units to pixels for the 12-pixel font: 1.5 px across, 1.625 px down per unit. Edges are
-// rounded, not sizes, so controls that touch in units touch in pixels.
-PixelRect to_pixels(int x, int y, int width, int height);
+// Dialog units to pixels for the 12-pixel font: 1.5 px across, 1.625 px down per unit, times the
+// desktop's scale. Edges are rounded, not sizes, so controls that touch in units touch in pixels.
+PixelRect to_pixels(int x, int y, int width, int height, float scale = 1);

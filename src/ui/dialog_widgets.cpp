@@ -50,6 +50,21 @@ int ResolutionChoice::handle(int event) {
   return Fl_Choice::handle(event);
 }
 
+// FLTK draws the arrow's button square up to 20 px and no wider, which on a scaled desktop leaves
+// a thin strip beside a tall field: there it stays square, drawn as FLTK draws it.
+void ResolutionChoice::draw() {
+  Fl_Choice::draw();
+  const int dx = Fl::box_dx(FL_DOWN_BOX), dy = Fl::box_dy(FL_DOWN_BOX);
+  const int side = h() - 2 * dy;
+  if (side <= 20) return;
+  const int left = x() + w() - side - dx, top = y() + dy;
+  draw_box(FL_UP_BOX, left, top, side, side, color());
+  const int arrow = std::max(1, (side - 4) / 3);
+  const int ax = left + (side - 2 * arrow - 1) / 2, ay = top + (side - arrow - 1) / 2;
+  fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+  fl_polygon(ax, ay, ax + arrow, ay + arrow, ax + 2 * arrow, ay);
+}
+
 void CentredDialog::resize(int x, int y, int w, int h) {
   Fl_Double_Window::resize(x, y, w, h);
   if (content_ != nullptr) {
@@ -57,17 +72,19 @@ void CentredDialog::resize(int x, int y, int w, int h) {
   }
 }
 
-// As a group box of a Windows dialog, the top line sits half a line down, caption or not.
+// As a group box of a Windows dialog, the top line sits half a line down, caption or not. The
+// caption's gaps follow the font, which follows the desktop's scale (6 and 2 px at 12 px).
 void GroupFrame::draw() {
   const char* caption = label();
   fl_font(labelfont(), labelsize());
   const int line = fl_height() / 2;
   fl_draw_box(FL_ENGRAVED_FRAME, x(), y() + line, w(), h() - line, color());
   if (caption == nullptr) return;
-  const int left = x() + 6;
+  const int left = x() + labelsize() / 2;
+  const int gap = labelsize() / 6;
   const int text_width = static_cast<int>(fl_width(caption));
   fl_color(color());
-  fl_rectf(left, y(), text_width + 4, fl_height());
+  fl_rectf(left, y(), text_width + 2 * gap, fl_height());
   fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
-  fl_draw(caption, left + 2, y() + fl_height() - fl_descent());
+  fl_draw(caption, left + gap, y() + fl_height() - fl_descent());
 }

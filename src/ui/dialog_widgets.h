@@ -16,6 +16,9 @@ class ResolutionChoice : public Fl_Choice {
   using Fl_Choice::Fl_Choice;
   int handle(int event) override;
 
+ protected:
+  void draw() override;
+
  private:
   void pick(int entry);
 };

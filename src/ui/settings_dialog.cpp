@@ -3,14 +3,17 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Pixmap.H>
+#include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Round_Button.H>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "app/settings.h"
 #include "comet_swirl.xpm"
 #include "platform/desktop/fltk_display.h"
+#include "platform/display_scale.h"
 #include "platform/quit_signal.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_template.h"
@@ -20,6 +23,7 @@ bool dialog_cancelled = false;
 
 namespace {
 
+// At 96 dpi; everything grows with the desktop's scale.
 constexpr int font_size = 12;
 constexpr int closed_list_height = 22;  // the list's field; its template height is the open list
 
@@ -50,11 +54,11 @@ void on_close(Fl_Widget* window, void*) {
   view_of(window).end = DialogEnd::close;
 }
 
-Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Pixmap& picture) {
-  const PixelRect r = to_pixels(c.x, c.y, c.width, c.height);
+Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& picture, float scale) {
+  const PixelRect r = to_pixels(c.x, c.y, c.width, c.height, scale);
   switch (c.kind) {
     case ControlKind::resolution_list: {
-      auto* list = new ResolutionChoice(r.x, r.y, r.width, closed_list_height);
+      auto* list = new ResolutionChoice(r.x, r.y, r.width, scaled(closed_list_height, scale));
       for (const Resolution& entry : resolutions) list->add(entry.text, 0, nullptr, nullptr, 0);
       view.resolution = list;
       return list;
@@ -115,16 +119,28 @@ DialogState read_state(const DialogView& view) {
   return state;
 }
 
+// The picture at the desktop's scale, smoothed, as the desktop would enlarge it; at 96 dpi the
+// picture itself, pixel for pixel.
+std::unique_ptr<Fl_Image> scaled_picture(float scale) {
+  auto picture = std::make_unique<Fl_Pixmap>(comet_swirl_xpm);
+  if (scale == 1) return picture;
+  Fl_RGB_Image colours(picture.get());
+  Fl_Image::RGB_scaling(FL_RGB_SCALING_BILINEAR);
+  return std::unique_ptr<Fl_Image>(
+      colours.copy(scaled(picture->w(), scale), scaled(picture->h(), scale)));
+}
+
 // Shows the dialog until it ends; SIGINT or SIGTERM on the way counts as Exit.
 DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
-  FL_NORMAL_SIZE = font_size;
-  Fl_Pixmap picture(comet_swirl_xpm);
-  const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units);
+  const float scale = desktop_scale();
+  FL_NORMAL_SIZE = scaled(font_size, scale);
+  const std::unique_ptr<Fl_Image> picture = scaled_picture(scale);
+  const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units, scale);
   DialogView view;
   CentredDialog window(size.width, size.height, dialog_title);
   auto* content = new Fl_Group(0, 0, size.width, size.height);
   for (const DialogControl& control : dialog_controls) {
-    make_control(control, view, picture)->callback(on_command, control.id);
+    make_control(control, view, *picture, scale)->callback(on_command, control.id);
   }
   content->end();
   window.content(content);

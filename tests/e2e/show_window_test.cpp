@@ -2,6 +2,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -10,6 +13,7 @@
 #include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
+#include "support/x_server.h"
 
 namespace {
 
@@ -190,4 +194,84 @@ TEST_F(ShowWindow, BadPictureShowsItsErrorBoxAfterTheWindowIsGone) {
   EXPECT_NE(r.err.find("Error: load_jpeg(): Unable to load a texture from a JPEG file!"),
             std::string::npos)
       << r.err;
+}
+
+namespace {
+
+// A 4K screen as GNOME, KDE and Xfce set it up at 200 % for X11 programs: the Xft.dpi resource.
+class ScaledDesktop : public ::testing::Test, protected ShowProgram {
+ protected:
+  void SetUp() override {
+    // Without -noreset the server forgets the resource when xrdb hangs up.
+    server = std::make_unique<XServer>(std::vector<std::string>{
+        "/usr/bin/Xvfb", "-screen", "0", "3840x2160x24", "-noreset", "-nolisten", "tcp"});
+    ASSERT_FALSE(server->display().empty());
+    if (const char* old = std::getenv("DISPLAY")) old_display = old;
+    ::setenv("DISPLAY", server->display().c_str(), 1);
+  }
+  void TearDown() override {
+    stop();
+    server.reset();
+    old_display.empty() ? ::unsetenv("DISPLAY") : ::setenv("DISPLAY", old_display.c_str(), 1);
+  }
+
+  // The dialog on the media of tests/ui/dialog_screenshot.sh, saved as that takes it; then full
+  // screen at 640 x 480 picked with keys, the question (the screen lacks it), Yes, and the show
+  // in a window. The dialog's, the question's and the window's sizes, in that order.
+  std::vector<WindowGeometry> play(const std::string& resources, const std::string& picture) {
+    std::ofstream(server->file("resources")) << resources;
+    run_process({"/usr/bin/xrdb", "-nocpp", "-load", server->file("resources")}, {});
+    write_fixture_media(dir.path(), true);
+    start();
+    const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+    xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+    ::usleep(500 * 1000);
+    run_process({"/usr/bin/import", "-window", std::to_string(dialog), picture}, {});
+    std::vector<WindowGeometry> sizes{window_geometry(dialog)};
+    type_keys(dialog, {"6", "alt+w"});  // 640x480, not windowed
+    press_start_in_settings_dialog(appear_seconds);
+    const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+    sizes.push_back(window_geometry(question));
+    press_key_in(question, "Return");  // Yes
+    // Until it goes the box is a window of this process titled "Swirlbeam" too.
+    for (int i = 0; i < 400 && window_geometry(question).viewable; ++i) ::usleep(50 * 1000);
+    sizes.push_back(window_geometry(wait_for_show_window(pid, appear_seconds)));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(finish().exit_status, 0) << stderr_text();
+    return sizes;
+  }
+
+  std::unique_ptr<XServer> server;
+  std::string old_display;
+};
+
+// Pixels of two pictures that differ, as ImageMagick counts them; -1 when it could not compare.
+long differing_pixels(const std::string& a, const std::string& b) {
+  const std::string err = run_process({"/usr/bin/compare", "-metric", "AE", a, b, "null:"}, {}).err;
+  char* end = nullptr;
+  const long count = std::strtol(err.c_str(), &end, 10);
+  return end == err.c_str() ? -1 : count;
+}
+
+}  // namespace
+
+TEST_F(ScaledDesktop, At192DpiTheDialogTheBoxAndTheWindowAreTwiceTheSizeTheyHaveAt96) {
+  const auto designed = play("", dir.file("96.png"));  // no Xft.dpi: as at 96 dpi
+  const auto scaled = play("Xft.dpi: 192\n", dir.file("192.png"));
+  EXPECT_EQ(differing_pixels(SWIRLBEAM_DOCS "/dialog.png", dir.file("96.png")), 0);
+  EXPECT_EQ(designed[2].width, 640);
+  EXPECT_EQ(scaled[2].width, 1280);
+  EXPECT_EQ(scaled[2].height, 960);
+  // The box is measured round its text, which font hinting makes a little more or less than
+  // twice as wide.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_NEAR(scaled[i].width / static_cast<double>(designed[i].width), 2, 0.05) << i;
+    EXPECT_NEAR(scaled[i].height / static_cast<double>(designed[i].height), 2, 0.05) << i;
+  }
+  // What was picked is stored, not the window's size.
+  const std::vector<unsigned char> stored = read_bytes(dir.file("config.dat"));
+  Settings picked;
+  decode_settings(stored.data(), stored.size(), picked);
+  EXPECT_EQ(picked.width, 640);
+  EXPECT_EQ(picked.fullscreen, 1);
 }

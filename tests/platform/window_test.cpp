@@ -13,6 +13,7 @@
 #include "gtest/gtest.h"
 #include "platform/desktop/display_guard.h"
 #include "platform/desktop/icon.h"
+#include "platform/display_scale.h"
 #include "platform/window.h"
 #include "support/fixtures.h"
 #include "support/process.h"
@@ -212,6 +213,44 @@ TEST_F(Window, CarriesTheIconInBothSizesAndKeepsTheScreenSaverOff) {
   EXPECT_NE(icon.find("Icon (32 x 32)"), std::string::npos) << icon.substr(0, 200);
   EXPECT_NE(icon.find("Icon (16 x 16)"), std::string::npos);
   EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+}
+
+// On a 200 % desktop a window gets twice the chosen size and draws at it; full screen does not.
+TEST_F(Window, AScaledWindowIsMadeAndDrawnLargerAndFullScreenIsNot) {
+  const WindowGeometry screen = root_geometry();
+  for (const bool full : {false, true}) {
+    const WindowSize chosen = full ? WindowSize{screen.width, screen.height} : WindowSize{320, 240};
+    ASSERT_TRUE(open_window("Swirlbeam", chosen.width, chosen.height, 32, full, 2).ready);
+    const WindowGeometry g = window_geometry(x_window_of_current_context());
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const WindowSize expected = full ? chosen : WindowSize{640, 480};
+    EXPECT_EQ(g.width, expected.width);
+    EXPECT_EQ(g.height, expected.height);
+    EXPECT_EQ(viewport[2], expected.width);
+    EXPECT_EQ(viewport[3], expected.height);
+    shutdown();
+  }
+}
+
+TEST(WindowScale, XftDpiGivesTheScaleAndAnythingElseTheDesignedSize) {
+  EXPECT_EQ(scale_for_dpi("192"), 2.0f);
+  EXPECT_EQ(scale_for_dpi("120.0 "), 1.25f);
+  EXPECT_EQ(scale_for_dpi("100000"), 4.0f);
+  for (const char* designed : {"96", "72", "", "192dpi", "-192", "1,5e2"}) {
+    EXPECT_EQ(scale_for_dpi(designed), 1.0f) << designed;
+  }
+  EXPECT_EQ(scale_for_dpi(nullptr), 1.0f);
+}
+
+TEST(WindowScale, AScaledWindowKeepsFourThirdsAndFitsTheMonitorButNeverShrinks) {
+  for (const float scale : {1.25f, 1.5f, 1.75f, 2.0f}) {
+    const WindowSize s = scaled_window_size({512, 384}, scale, {3840, 2160});
+    EXPECT_EQ(s.width, 512 * scale);
+    EXPECT_EQ(s.width * 3, s.height * 4) << scale;
+  }
+  EXPECT_EQ(scaled_window_size({1024, 768}, 2, {1920, 1080}).height, 1080);  // a 1080p laptop
+  EXPECT_EQ(scaled_window_size({1024, 768}, 2, {800, 600}).width, 1024);
 }
 
 TEST(Icon, MalformedPicturesGiveNoIcon) {

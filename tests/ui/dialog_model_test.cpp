@@ -180,21 +180,27 @@ TEST(DialogTyping, ACharacterPicksTheNextEntryBeginningWithItAndComesRound) {
   EXPECT_EQ(next_entry_starting_with(words, 4, 3, 'b'), 1);
 }
 
-TEST(DialogLayout, TemplateSizeComesOutAt303x229Pixels) {
+TEST(DialogLayout, TemplateSizeComesOutAt303x229PixelsAndTwiceThatAt200Percent) {
   const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units);
   EXPECT_EQ(size.width, 303);
   EXPECT_EQ(size.height, 229);
+  const PixelRect scaled = to_pixels(0, 0, dialog_width_units, dialog_height_units, 2);
+  EXPECT_EQ(scaled.width, 606);
+  EXPECT_EQ(scaled.height, 458);
 }
 
-TEST(DialogLayout, EveryControlLiesInsideTheDialog) {
-  const PixelRect dialog = to_pixels(0, 0, dialog_width_units, dialog_height_units);
-  for (const DialogControl& c : dialog_controls) {
-    if (c.kind == ControlKind::resolution_list) continue;  // its template height is the open list
-    const PixelRect r = to_pixels(c.x, c.y, c.width, c.height);
-    EXPECT_GE(r.x, 0);
-    EXPECT_GE(r.y, 0);
-    EXPECT_LE(r.x + r.width, dialog.width) << (c.caption ? c.caption : "");
-    EXPECT_LE(r.y + r.height, dialog.height) << (c.caption ? c.caption : "");
+TEST(DialogLayout, EveryControlLiesInsideTheDialogAtEachCommonScale) {
+  for (const float scale : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 3.0f}) {
+    const PixelRect dialog = to_pixels(0, 0, dialog_width_units, dialog_height_units, scale);
+    for (const DialogControl& c : dialog_controls) {
+      if (c.kind == ControlKind::resolution_list) continue;  // its template height is the open list
+      const PixelRect r = to_pixels(c.x, c.y, c.width, c.height, scale);
+      const char* name = c.caption ? c.caption : "";
+      EXPECT_GE(r.x, 0);
+      EXPECT_GE(r.y, 0);
+      EXPECT_LE(r.x + r.width, dialog.width) << name << " at " << scale;
+      EXPECT_LE(r.y + r.height, dialog.height) << name << " at " << scale;
+    }
   }
 }
 

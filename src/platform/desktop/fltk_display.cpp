@@ -5,6 +5,7 @@
 #include <FL/x.H>
 
 #include "platform/desktop/icon.h"
+#include "platform/display_scale.h"
 
 bool open_fltk_display() {
   if (fl_display != nullptr) return true;
@@ -12,6 +13,11 @@ bool open_fltk_display() {
   if (display == nullptr) return false;
   fl_open_display(display);
   return true;
+}
+
+float desktop_scale() {
+  if (!open_fltk_display()) return 1;
+  return scale_for_dpi(XGetDefault(fl_display, "Xft", "dpi"));
 }
 
 void sync_fltk_display() {

@@ -12,19 +12,33 @@
 
 #include "platform/desktop/dialog_button.h"
 #include "platform/desktop/fltk_display.h"
+#include "platform/display_scale.h"
 #include "platform/quit_signal.h"
 
 namespace {
 
-constexpr int font_size = 12;  // as in the settings dialog
-constexpr int margin = 12;
-constexpr int icon_side = 40;
-constexpr int icon_font_size = 28;
-constexpr int text_gap = 12;  // between the icon and the text
-constexpr int button_width = 75;
-constexpr int button_height = 23;
-constexpr int button_gap = 8;
-constexpr int buttons_gap = 16;  // between the text and the buttons
+// The box's measures at 96 dpi; a scaled desktop gets them all times its scale.
+struct BoxLayout {
+  int font_size = 12;  // as in the settings dialog
+  int margin = 12;
+  int icon_side = 40;
+  int icon_font_size = 28;
+  int text_gap = 12;  // between the icon and the text
+  int button_width = 75;
+  int button_height = 23;
+  int button_gap = 8;
+  int buttons_gap = 16;  // between the text and the buttons
+};
+
+BoxLayout layout_at(float scale) {
+  BoxLayout layout;
+  for (int* measure : {&layout.font_size, &layout.margin, &layout.icon_side, &layout.icon_font_size,
+                       &layout.text_gap, &layout.button_width, &layout.button_height,
+                       &layout.button_gap, &layout.buttons_gap}) {
+    *measure = scaled(*measure, scale);
+  }
+  return layout;
+}
 
 struct IconLook {
   const char* label;
@@ -68,10 +82,11 @@ void on_no(Fl_Widget*, void* answer) {
 }
 
 // Tab moves the focus between the buttons; Return or Space presses the focused one.
-Fl_Button* add_button(int x, int y, const char* label, bool is_default, Fl_Callback* pressed,
-                      std::optional<BoxAnswer>& answer) {
-  auto* button = new DialogButton(x, y, button_width, button_height, label, is_default);
-  button->labelsize(font_size);
+Fl_Button* add_button(const BoxLayout& layout, int x, int y, const char* label, bool is_default,
+                      Fl_Callback* pressed, std::optional<BoxAnswer>& answer) {
+  auto* button =
+      new DialogButton(x, y, layout.button_width, layout.button_height, label, is_default);
+  button->labelsize(layout.font_size);
   button->callback(pressed, &answer);
   return button;
 }
@@ -106,40 +121,42 @@ BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon ico
                           BoxButtons buttons) {
   if (quit_signalled() || !open_fltk_display()) return BoxAnswer::not_shown;
 
+  const BoxLayout l = layout_at(desktop_scale());
   const std::string label = label_text(text);
-  fl_font(FL_HELVETICA, font_size);
+  fl_font(FL_HELVETICA, l.font_size);
   int text_width = 0, text_height = 0;
   fl_measure(label.c_str(), text_width, text_height);
   const int button_count = buttons == BoxButtons::yes_no ? 2 : 1;
-  const int buttons_width = button_count * button_width + (button_count - 1) * button_gap;
-  const int content_height = std::max(icon_side, text_height);
-  const int width = std::max(icon_side + text_gap + text_width, buttons_width) + 2 * margin;
-  const int height = margin + content_height + buttons_gap + button_height + margin;
+  const int buttons_width = button_count * l.button_width + (button_count - 1) * l.button_gap;
+  const int content_height = std::max(l.icon_side, text_height);
+  const int width = std::max(l.icon_side + l.text_gap + text_width, buttons_width) + 2 * l.margin;
+  const int height = l.margin + content_height + l.buttons_gap + l.button_height + l.margin;
 
   std::optional<BoxAnswer> answer;
   Fl_Window window(width, height, caption);
   const IconLook look = icon_look(icon);
-  auto* mark = new Fl_Box(FL_THIN_UP_BOX, margin, margin + (content_height - icon_side) / 2,
-                          icon_side, icon_side, look.label);
+  auto* mark = new Fl_Box(FL_THIN_UP_BOX, l.margin, l.margin + (content_height - l.icon_side) / 2,
+                          l.icon_side, l.icon_side, look.label);
   mark->color(look.background);
   mark->labelcolor(look.mark);
   mark->labelfont(FL_HELVETICA_BOLD);
-  mark->labelsize(icon_font_size);
-  auto* message = new Fl_Box(margin + icon_side + text_gap,
-                             margin + (content_height - text_height) / 2, text_width, text_height);
+  mark->labelsize(l.icon_font_size);
+  auto* message =
+      new Fl_Box(l.margin + l.icon_side + l.text_gap, l.margin + (content_height - text_height) / 2,
+                 text_width, text_height);
   message->copy_label(label.c_str());
-  message->labelsize(font_size);
+  message->labelsize(l.font_size);
   message->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
 
   // OK or Yes has the focus first, so Return alone means Yes; Escape and the close box go to the
   // window.
   int button_x = (width - buttons_width) / 2;
-  const int button_y = height - margin - button_height;
-  Fl_Button* first = add_button(button_x, button_y, buttons == BoxButtons::yes_no ? "Yes" : "OK",
+  const int button_y = height - l.margin - l.button_height;
+  Fl_Button* first = add_button(l, button_x, button_y, buttons == BoxButtons::yes_no ? "Yes" : "OK",
                                 true, on_yes, answer);
   if (buttons == BoxButtons::yes_no) {
-    button_x += button_width + button_gap;
-    add_button(button_x, button_y, "No", false, on_no, answer);
+    button_x += l.button_width + l.button_gap;
+    add_button(l, button_x, button_y, "No", false, on_no, answer);
   }
   window.end();
   window.callback(on_no, &answer);

@@ -4,6 +4,7 @@
 #include "platform/window_backend.h"
 
 #include "platform/desktop/display_guard.h"
+#include "platform/desktop/fltk_display.h"
 #include "platform/desktop/full_screen_check.h"
 #include "platform/desktop/icon.h"
 #include "platform/full_screen_question.h"
@@ -56,6 +57,26 @@ bool prepare_full_screen(SDL_Window* window) {
   return true;
 }
 
+// The window's size on this desktop. Only X11 windows are scaled here: SDL's Wayland windows are
+// measured in the desktop's own units already, and its compositor enlarges them.
+WindowSize window_size(const window_backend::Request& request) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (request.scale <= 1 || driver == nullptr || SDL_strcmp(driver, "x11") != 0) {
+    return request.window;
+  }
+  SDL_Rect usable{0, 0, 0, 0};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) SDL_GetDisplayBounds(0, &usable);
+  return scaled_window_size(request.window, request.scale, {usable.w, usable.h});
+}
+
+// A window made for a full-screen mode gets the size of a window, where that is another.
+void resize_for_window(SDL_Window* window, const window_backend::Request& request) {
+  if (request.window.width != request.width || request.window.height != request.height) {
+    SDL_SetWindowSize(window, request.window.width, request.window.height);
+  }
+  SDL_SetWindowResizable(window, SDL_TRUE);
+}
+
 bool ask_for_window_instead(window_backend::Request& request) {
   if (ask_yes_no(full_screen_question, full_screen_caption)) {
     full_screen = false;
@@ -68,6 +89,10 @@ bool ask_for_window_instead(window_backend::Request& request) {
 
 }  // namespace
 
+float window_scale() {
+  return desktop_scale();
+}
+
 namespace window_backend {
 
 bool video_usable() {
@@ -77,6 +102,7 @@ bool video_usable() {
 }
 
 bool before_window(Request& request) {
+  request.window = window_size(request);
   full_screen = request.full_screen;
   if (full_screen && !find_display_mode(request.width, request.height, request.color_bits, mode)) {
     if (!ask_for_window_instead(request)) return false;
@@ -108,7 +134,9 @@ SDL_Window* make_window(const char* title, const Request& request) {
   // corner need not be the screen's origin.
   SDL_Rect primary{0, 0, 0, 0};
   SDL_GetDisplayBounds(0, &primary);
-  return SDL_CreateWindow(title, primary.x, primary.y, request.width, request.height, flags);
+  const WindowSize size =
+      request.full_screen ? WindowSize{request.width, request.height} : request.window;
+  return SDL_CreateWindow(title, primary.x, primary.y, size.width, size.height, flags);
 }
 
 bool after_window(SDL_Window* window, Request& request) {
@@ -116,7 +144,7 @@ bool after_window(SDL_Window* window, Request& request) {
   if (request.full_screen && !prepare_full_screen(window)) {
     stop_display_guard();
     if (!ask_for_window_instead(request)) return false;
-    SDL_SetWindowResizable(window, SDL_TRUE);
+    resize_for_window(window, request);
   }
   return true;
 }
@@ -134,7 +162,7 @@ bool after_context(SDL_Window* window, Request& request) {
     } else {
       restore_display_mode();
       if (!ask_for_window_instead(request)) return false;
-      SDL_SetWindowResizable(window, SDL_TRUE);
+      resize_for_window(window, request);
     }
   }
   SDL_RaiseWindow(window);

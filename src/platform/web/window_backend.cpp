@@ -8,6 +8,7 @@
 #include <emscripten.h>
 
 #include "platform/web/page.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -25,6 +26,11 @@ EM_JS(void, make_texture_zero_white, (), {
 // clang-format on
 
 }  // namespace
+
+// The browser scales the page, and the canvas with it, for the screen itself.
+float window_scale() {
+  return 1;
+}
 
 namespace window_backend {
 
