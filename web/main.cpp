@@ -21,8 +21,8 @@
 #include "platform/sound.h"
 #include "platform/timer.h"
 #include "platform/web/gl_context.h"
-#include "platform/window.h"
 #include "platform/web/page.h"
+#include "platform/window.h"
 #include "ui/dialog_model.h"
 
 namespace {
