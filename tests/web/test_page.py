@@ -211,18 +211,18 @@ def test_keyboard_focus_shows_on_every_control(browser, site):
     open_form(browser, site)
     outline = """const s = getComputedStyle(arguments[0]);
                  return [s.outlineStyle, s.outlineWidth, s.outlineColor].join(' ');"""
-    focused = []
+    focused, contrasts = [], {}
     for _ in range(20):
         ActionChains(browser).send_keys(Keys.TAB).perform()
         element = browser.switch_to.active_element
         if element.tag_name == "body" or any(element == seen for seen, _ in focused):
             break  # past the last control, or round again
         focused.append((element, browser.execute_script(outline, element)))
+        contrasts[element.get_attribute("id") or element.text] = browser.execute_script(
+            RING_CONTRAST, element)
     assert {"windowed", "music", "start", "exit", "dither", "media-picker"} <= {
         element.get_attribute("id") for element, _ in focused}
     assert len([e for e, _ in focused if e.tag_name == "a"]) == 5  # the licences
-    contrasts = {element.get_attribute("id") or element.text:
-                 browser.execute_script(RING_CONTRAST, element) for element, _ in focused}
     browser.execute_script("document.activeElement.blur()")
     for element, ring in focused:
         label = element.get_attribute("id") or element.text

@@ -23,16 +23,20 @@ EM_JS(void, make_texture_zero_white, (), {
   GL.textures[0] = white;
 });
 
-// A restored context has none of the objects of the lost one. Each texture name gets a new,
-// empty texture object, and the GL emulation drops its shader programs and its vertex and index
-// buffers, which it then makes again as it draws; its matrices and texture state are its own
-// and stay.
+// A restored context has none of the objects or state of the lost one. Each texture name gets a
+// new, empty texture object, and the GL emulation drops its shader programs and its vertex and
+// index buffers, which it then makes again as it draws; its matrices and texture state are its
+// own and stay.
 EM_JS(void, remake_gl_objects, (), {
   GL.textures.forEach((texture, name) => {
     if (!texture || name === 0) return;
     const remade = GLctx.createTexture();
     remade.name = name;
     GL.textures[name] = remade;
+  });
+  // The emulation enables each vertex attribute once and remembers it; the new context has none.
+  GL.enabledClientAttribIndices.forEach((enabled, index) => {
+    if (enabled) GLctx.enableVertexAttribArray(index);
   });
   GL.currentContext.initExtensionsDone = false;
   GL.initExtensions(GL.currentContext);
@@ -41,6 +45,8 @@ EM_JS(void, remake_gl_objects, (), {
   GLImmediate.currentRenderer = GLImmediate.lastRenderer = null;
   GLImmediate.lastArrayBuffer = GLImmediate.lastProgram = null;
   GLImmediate.lastStride = -1;
+  GLImmediate.fixedFunctionProgram = 0;
+  GLImmediate.matricesModified = true;
   GL.currProgram = 0;
 });
 // clang-format on
