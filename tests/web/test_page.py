@@ -349,7 +349,7 @@ def tap(driver, element_id, swipe=0):
     """A finger down in the middle of the element and up again, `swipe` CSS px higher."""
     b = box(driver, element_id)
     x, y = b["x"] + b["width"] / 2, b["y"] + b["height"] / 2
-    moves = [("touchMove", [{"x": x, "y": y - swipe * n / 8}]) for n in range(1, 9)] if swipe else []
+    moves = [("touchMove", [{"x": x, "y": y - swipe * n / 8}]) for n in range(1, 9) if swipe]
     for kind, points in [("touchStart", [{"x": x, "y": y}]), *moves, ("touchEnd", [])]:
         driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
 
@@ -482,6 +482,11 @@ def told(driver, what):
     return shown
 
 
+def largest_view(driver):
+    """The largest canvas the page's WebGL can draw, as the page read it."""
+    return driver.execute_script("return [0, 1].map((side) => Module._web_largest_view(side))")
+
+
 def play_and_end(driver):
     driver.find_element(By.ID, "start").click()
     wait(driver, lambda d: visible(d, "stage"), what="the show")
@@ -540,7 +545,7 @@ def test_own_files_are_tried_when_given(browser, site, tmp_path):
     pick(browser, tmp_path / "strike.wav")
     assert told(browser, "the sample") == refusal("strike.wav", unreadable,
                                                    "Unable to load a sample!!")
-    largest = browser.execute_script("return [Module._web_largest_view(0), Module._web_largest_view(1)]")
+    largest = largest_view(browser)
     assert min(largest) >= 4096
     for width, height in [(-5, -5), (largest[0] + 1, 480), (640, largest[1] + 1), (0, 480)]:
         (tmp_path / "config.dat").write_bytes(struct.pack("<BBiiiB", 0, 1, 32, width, height, 1))
@@ -579,7 +584,8 @@ def test_damaged_entries_are_dropped_and_a_kept_file_that_fails_is_named(browser
     pick(browser, os.path.join(MEDIA, "logo2.jpg"))
     wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.", what="logo2.jpg")
     assert browser.execute_async_script(PUT_ENTRIES, [
-        ["texture.jpg", "null", []], ["smoke.jpg", "number", []], ["logo.jpg", "blob", cut]]) == "put"
+        ["texture.jpg", "null", []], ["smoke.jpg", "number", []],
+        ["logo.jpg", "blob", cut]]) == "put"
     browser.refresh()
     wait(browser, form_ready, what="the form")
     assert told(browser, "the dropped entries") == [(
@@ -595,17 +601,20 @@ def test_damaged_entries_are_dropped_and_a_kept_file_that_fails_is_named(browser
 
     # Files kept whole but that the show cannot use (an earlier page took them unchecked): the
     # start fails as on the desktop, then each is named with a way to remove it alone.
+    largest = largest_view(browser)
     assert browser.execute_async_script(PUT_ENTRIES, [
-        ["texture.jpg", "file", cut], ["strike.wav", "file", list(b"RIFF0000WAVEfmt 0000")]]) == "put"
+        ["texture.jpg", "file", cut], ["strike.wav", "file", list(b"RIFF0000WAVEfmt 0000")],
+        ["config.dat", "file", list(struct.pack("<BBiiiB", 0, 1, 32, -5, -5, 1))]]) == "put"
     browser.refresh()
-    assert told(browser, "the failed start") == [("Error", "Unable to load a sample!!")]
+    assert told(browser, "the failed start") == [("Error", "Unable to load the configuration !")]
     wait(browser, lambda d: visible(d, "ended"), what="the ended screen")
+    unreadable = "cannot be used: it cannot be read as the show reads it. Remove"
     assert browser.find_element(By.ID, "own-failed").text.splitlines() == [
-        "Your own texture.jpg cannot be used: it cannot be read as the show reads it. "
-        "Remove texture.jpg",
-        "Your own strike.wav cannot be used: it cannot be read as the show reads it. "
-        "Remove strike.wav"]
-    for name in ("strike.wav", "texture.jpg"):
+        f"Your own texture.jpg {unreadable} texture.jpg",
+        f"Your own strike.wav {unreadable} strike.wav",
+        f"Your own config.dat cannot be used: its resolution, -5 x -5, cannot be shown here (from "
+        f"1 x 1 up to {largest[0]} x {largest[1]}). Remove config.dat"]
+    for name in ("strike.wav", "texture.jpg", "config.dat"):
         browser.find_element(By.XPATH, f"//button[text()='Remove {name}']").click()
         wait(browser, lambda d: f"{name} was removed" in d.find_element(By.ID, "own-failed").text,
              what=f"{name} removed")
