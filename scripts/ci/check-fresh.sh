@@ -88,7 +88,7 @@ npm_registry=$(npm config get registry 2>/dev/null || true)
 say "a frame by address in the three browser engines there, and the page's accessibility (tests/web)"
 in_root "$build_root" npm_config_registry="$npm_registry" bash -c 'cd /src/swirlbeam &&
   [ -n "$npm_config_registry" ] || unset npm_config_registry
-  export SWIRLBEAM_AXE=$(bash scripts/lib/axe-core.sh) &&
+  SWIRLBEAM_AXE=$(bash scripts/lib/axe-core.sh) && export SWIRLBEAM_AXE &&
   SWIRLBEAM_SITE=build-web/site SWIRLBEAM_BUILD=build xvfb-run -a -s "-screen 0 1280x1024x24" \
   python3 -m pytest -q -p no:cacheprovider tests/web -k "test_engine_frame_address or axe"' \
   >"$work/engines.log" 2>&1 ||
