@@ -4,19 +4,25 @@
 // frames: each runs the whole show frames the 10 ms clock owes, the canvas shows the last.
 #include <emscripten.h>
 
+#include <GL/gl.h>
+
 #include "app/main_loop.h"
 #include "app/report_fatal.h"
+#include "app/scene.h"
 #include "app/settings.h"
 #include "app/show_window.h"
 #include "app/sound_handles.h"
 #include "app/startup.h"
 #include "app/timeline.h"
 #include "form.h"
+#include "own_files.h"
 #include "platform/full_screen_question.h"
 #include "platform/message.h"
 #include "platform/sound.h"
 #include "platform/timer.h"
+#include "platform/web/gl_context.h"
 #include "platform/web/page.h"
+#include "platform/window.h"
 #include "ui/dialog_model.h"
 
 namespace {
@@ -133,6 +139,20 @@ EMSCRIPTEN_KEEPALIVE void web_quit() {
   quit_requested = true;
 }
 
+// The browser gave back the WebGL context it had taken: the pictures and GL state are made again;
+// the show's clock, random numbers and sound have gone on meanwhile and are left as they are.
+EMSCRIPTEN_KEEPALIVE void web_restore_picture() {
+  remake_gl_context_objects();
+  if (!restore_scene_gl()) {
+    report_fatal("load_jpeg():\nUnable to load a texture from a JPEG file!", "Error");
+    emscripten_cancel_main_loop();
+    page_ended(fatal_exit_code);
+    return;
+  }
+  const ViewSize view = current_view();
+  glViewport(0, 0, view.width, view.height);
+}
+
 EMSCRIPTEN_KEEPALIVE int web_show_frames_run() {
   return show_frames_run;
 }
@@ -147,6 +167,11 @@ EMSCRIPTEN_KEEPALIVE int web_animation_frames() {
 int main() {
   if (!load_settings()) {
     page_ended(0);
+    return 0;
+  }
+  if (!size_showable(settings.width, settings.height)) {  // kept by an earlier page
+    show_message("Unable to load the configuration !\n", "Error", MessageIcon::exclamation);
+    page_ended(fatal_exit_code);
     return 0;
   }
   if (const char* failure = load_sound(settings.music != 0)) return fail(failure);

@@ -13,6 +13,7 @@ var swirlbeamOwnFiles = (function () {
 
   // Why the program's loader refuses the file; empty when it takes it.
   function problem(name, bytes) {
+    if (bytes.length > maxBytes) return 'it is larger than 64 MB';
     const path = '/checking-' + name;
     FS.writeFile(path, bytes);
     let verdict = 0;
@@ -26,6 +27,11 @@ var swirlbeamOwnFiles = (function () {
     if (verdict === 2) {
       return 'it has more than ' + Module._web_picture_pixel_budget().toLocaleString('en') +
              ' pixels, the most a picture may have here';
+    }
+    if (verdict === 3) {
+      return 'its resolution, ' + Module._web_checked_width() + ' x ' +
+             Module._web_checked_height() + ', cannot be shown here (from 1 x 1 up to ' +
+             Module._web_largest_view(0) + ' x ' + Module._web_largest_view(1) + ')';
     }
     return '';
   }
@@ -42,5 +48,5 @@ var swirlbeamOwnFiles = (function () {
     }, (e) => Promise.reject(file.name + ' could not be read: ' + (e && e.message || e) + '.'));
   }
 
-  return {check};
+  return {check, problem};
 })();

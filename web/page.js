@@ -17,6 +17,7 @@
   const $ = (id) => document.getElementById(id);
   let playingFullScreen = false;
   let state = 'loading';  // loading, begun, form, starting, playing, ended
+  let largestView = [0, 0];  // the largest viewport WebGL draws, which caps the canvas
   const hasWebGL = webGLAvailable();
   if (!hasWebGL) showNoWebGL();
 
@@ -33,15 +34,28 @@
   function openStore() {
     FS.mkdir(store);
     addRunDependency('store');
-    storage.readAll().then((files) => {
-      for (const name in files) {
-        if (ownNames.includes(name)) FS.writeFile(store + '/' + name, files[name]);
+    storage.readAll().then((kept) => {
+      for (const name in kept.files) {
+        if (ownNames.includes(name)) FS.writeFile(store + '/' + name, kept.files[name]);
       }
+      if (kept.damaged.length) dropDamaged(kept.damaged);
     }).catch((e) => {
       storeBroken = storage.reason(e);
       showMessage('Your settings and own files cannot be kept here: ' + storeBroken + '.\n' +
                   'Swirlbeam plays with its defaults.', 'Swirlbeam', 0);
     }).then(() => removeRunDependency('store'));
+  }
+
+  // An entry the page cannot read as a file (written by other code, or cut short) is dropped, so
+  // that the rest of the storage goes on working; the player hears which file was lost.
+  function dropDamaged(names) {
+    const own = names.filter((name) => ownNames.includes(name));
+    storage.remove(names).catch((e) => console.error('swirlbeam: dropping ' + names + ': ' + e));
+    if (!own.length) return;
+    showMessage('Your own ' + own.join(', ') + (own.length > 1 ? ' were' : ' was') +
+                ' damaged in the browser\'s storage and ' + (own.length > 1 ? 'have' : 'has') +
+                ' been removed; the show uses its own ' + (own.length > 1 ? 'files' : 'file') +
+                ' instead. Your other files and settings are kept.', 'Swirlbeam', 0);
   }
 
   // A program that cannot load says what failed: in a sandboxed frame without allow-same-origin
@@ -96,14 +110,62 @@
   // the store was out of reach at load, the player has been told that nothing is kept.
   function saveStorage() {
     if (storeBroken) return;
-    keep('config.dat', FS.readFile(store + '/config.dat'))
+    keep('config.dat', FS.readFile(store + '/config.dat'), 'your settings')
       .catch((why) => showMessage('Your settings were not kept: ' + why + '.', 'Swirlbeam', 0));
   }
 
+  // Changes under way, by what the player is told they are ("your settings", "logo.jpg").
+  const saving = new Map();
+  let nextChange = 0;
+
   // Rejects with the reason in words, and once the store is known to be out of reach, at once.
-  function keep(name, bytes) {
+  // A change the browser is slow to make is waited for, and said to be under way meanwhile: it
+  // may yet be kept, and saying otherwise would be wrong.
+  function keep(name, bytes, what) {
     if (storeBroken) return Promise.reject(storeBroken);
-    return storage.write(name, bytes).catch((e) => Promise.reject(storage.reason(e)));
+    return tracked(what || name, (onSlow) => storage.write(name, bytes, onSlow));
+  }
+
+  function tracked(what, change) {
+    const id = ++nextChange;
+    const done = change(() => {
+      saving.set(id, what);
+      showSaving();
+    }).catch((e) => Promise.reject(storage.reason(e)));
+    const settled = () => {
+      saving.delete(id);
+      showSaving();
+    };
+    done.then(settled, settled);
+    pending.push(done.catch(() => {}));
+    return done;
+  }
+
+  let pending = [];
+  function showSaving() {
+    const line = $('saving');
+    const what = [...new Set(saving.values())];
+    line.hidden = !what.length;
+    line.textContent = what.length ? 'Still saving ' + what.join(', ') + ': the browser\'s ' +
+                                     'storage is busy (another tab of this page may be using it).'
+                                   : '';
+  }
+
+  // Leaving the page would abort the changes still under way: the page starts again only after
+  // them, and the browser asks before a reload or a closed tab ends them.
+  function afterSaving(then) {
+    const waiting = pending;
+    pending = [];
+    Promise.all(waiting).then(then);
+  }
+  window.addEventListener('beforeunload', (event) => {
+    if (!saving.size) return;
+    event.preventDefault();
+    event.returnValue = '';
+  });
+
+  function startAgain() {
+    afterSaving(() => location.reload());
   }
 
   // Runs a call into the program; an exit inside it (a fatal error) ends the page's program.
@@ -123,6 +185,7 @@
     $('loading').hidden = true;
     if (!hasWebGL) return;
     drawDialogPicture();
+    Module._web_set_largest_view(largestView[0], largestView[1]);
     if (testMode) return runTestMode();
     prepareShowFolder(true);
     showOwnMediaState();
@@ -133,6 +196,7 @@
   function webGLAvailable() {
     const gl = document.createElement('canvas').getContext('webgl');
     if (!gl) return false;
+    largestView = [...gl.getParameter(gl.MAX_VIEWPORT_DIMS)];
     const lose = gl.getExtension('WEBGL_lose_context');
     if (lose) lose.loseContext();
     return true;
@@ -281,8 +345,18 @@
 
   // Message and question boxes: every message of the program, with its caption and icon
 
+  let boxCount = 0;
+  let focusBeforeBoxes = null;  // where the player was when the first box of a row opened
+
   function openBox(text, caption, icon, answers) {
     const box = $('message-box').content.firstElementChild.cloneNode(true);
+    // Named by its caption and described by its text, for screen readers.
+    const id = 'box-' + ++boxCount;
+    box.querySelector('.caption').id = id + '-caption';
+    box.querySelector('.text').id = id + '-text';
+    box.setAttribute('aria-labelledby', id + '-caption');
+    box.setAttribute('aria-describedby', id + '-text');
+    if (!$('messages').children.length) focusBeforeBoxes = document.activeElement;
     box.querySelector('.caption').textContent = caption;
     box.querySelector('.icon').textContent = icons[icon] || '';
     box.querySelector('.text').textContent = text.replace(/\n+$/, '');
@@ -293,6 +367,7 @@
       button.textContent = label;
       button.addEventListener('click', () => {
         box.remove();
+        returnFocus();
         onAnswer();
       });
       box.querySelector('.buttons').append(button);
@@ -304,6 +379,23 @@
     });
     $('messages').append(box);
     box.querySelector('button').focus();
+  }
+
+  // The focus goes to the next box still open, else back where it was, else to the first control
+  // on show (the form's, or the ended screen's).
+  function returnFocus() {
+    const next = $('messages').querySelector('.box button');
+    if (next) return next.focus();
+    const before = focusBeforeBoxes;
+    focusBeforeBoxes = null;
+    if (focusable(before)) return before.focus();
+    const first = [$('resolution'), $('again'), $('media-picker'), $('canvas')].find(focusable);
+    if (first) first.focus();
+  }
+
+  function focusable(element) {
+    return element && element !== document.body && element.isConnected && !element.disabled &&
+           !element.matches(':disabled') && element.getClientRects().length > 0;
   }
 
   function showMessage(text, caption, icon) {
@@ -321,7 +413,7 @@
   }
 
   function returnToForm() {
-    afterBoxes = () => location.reload();
+    afterBoxes = startAgain;
     if (!$('messages').children.length) afterBoxes();
   }
 
@@ -336,6 +428,16 @@
     $('canvas').scrollIntoView({block: 'nearest'});  // below the page on a small screen
   }
 
+  // The canvas's size follows the window through the style sheet; where the page around it pushes
+  // it off a window that changed (a phone turned), it is brought back into view.
+  function refit() {
+    if (state !== 'playing' || document.fullscreenElement) return;
+    $('canvas').scrollIntoView({block: 'nearest', inline: 'nearest'});
+  }
+  window.addEventListener('resize', refit);
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', refit);
+  window.addEventListener('orientationchange', refit);
+
   // In full screen the browser keeps Escape for itself: leaving full screen ends the show.
   document.addEventListener('fullscreenchange', () => {
     if (state === 'playing' && playingFullScreen && !document.fullscreenElement) {
@@ -344,9 +446,47 @@
   });
 
   // A tap ends the show as Escape does, for screens without a keyboard; a mouse click does
-  // nothing, as on the desktop.
+  // nothing, as on the desktop. A finger that moves or stays is a swipe or a press, which scrolls
+  // the page as anywhere else.
+  const tapSlopPx = 10, tapMs = 500;
+  let touchDown = null;
+  $('canvas').addEventListener('pointerdown', (event) => {
+    if (event.pointerType === 'mouse' || !event.isPrimary) return (touchDown = null);
+    touchDown = {id: event.pointerId, x: event.clientX, y: event.clientY, t: event.timeStamp};
+  });
+  $('canvas').addEventListener('pointercancel', () => { touchDown = null; });
   $('canvas').addEventListener('pointerup', (event) => {
-    if (state === 'playing' && event.pointerType !== 'mouse') call('_web_quit');
+    const down = touchDown;
+    touchDown = null;
+    if (state !== 'playing' || !down || down.id !== event.pointerId) return;
+    const moved = Math.hypot(event.clientX - down.x, event.clientY - down.y);
+    if (moved <= tapSlopPx && event.timeStamp - down.t <= tapMs) call('_web_quit');
+  });
+
+  // A lost WebGL context (a phone short of memory drops it) leaves the show running on, unseen:
+  // its clock, random numbers and sound go on. When the browser gives the context back, the
+  // program makes its textures and GL state again; if it does not within a few seconds, the
+  // show ends and says why.
+  const contextPatienceMs = 4000;
+  let lostTimer = 0, endedWhy = '';
+  $('canvas').addEventListener('webglcontextlost', (event) => {
+    event.preventDefault();  // without this the browser never gives it back
+    if (state !== 'playing' && state !== 'starting') return;
+    clearTimeout(lostTimer);
+    lostTimer = setTimeout(() => {
+      if (state !== 'playing') return;
+      endedWhy = 'Swirlbeam stopped: the browser took its picture away.';
+      showMessage('The browser took away the show\'s picture (its WebGL context was lost, as ' +
+                  'happens when a device runs short of graphics memory) and did not give it ' +
+                  'back within ' + contextPatienceMs / 1000 + ' seconds, so the show has ' +
+                  'ended.\nClosing other tabs or apps and playing again may help.', 'Swirlbeam',
+                  0);
+      call('_web_quit');
+    }, contextPatienceMs);
+  });
+  $('canvas').addEventListener('webglcontextrestored', () => {
+    clearTimeout(lostTimer);
+    if (state === 'playing') call('_web_restore_picture');
   });
 
   function ended(code) {
@@ -356,14 +496,48 @@
     $('stage').hidden = true;
     $('dialog').hidden = true;
     $('own-media').hidden = $('media-picker').disabled = false;
-    $('ended-text').textContent = code === 0 ? 'Swirlbeam has ended.'
-                                              : 'Swirlbeam stopped after an error.';
+    $('ended-text').textContent = endedWhy || (code === 0 ? 'Swirlbeam has ended.'
+                                                          : 'Swirlbeam stopped after an error.');
     $('ended').hidden = false;
     document.title = 'Swirlbeam (ended)';
+    if (code !== 0 && !testMode) nameFailingOwnFiles();
     $('again').focus();
   }
 
-  $('again').addEventListener('click', () => location.reload());
+  // After an error, each of the player's own files that the show cannot use is named, with a way
+  // to remove just that one; the others stay.
+  function nameFailingOwnFiles() {
+    const list = $('own-failed');
+    list.textContent = '';
+    for (const name of ownNames) {
+      const path = store + '/' + name;
+      if (!exists(path)) continue;
+      const why = swirlbeamOwnFiles.problem(name, FS.readFile(path));
+      if (!why) continue;
+      const row = document.createElement('p');
+      const remove = document.createElement('button');
+      remove.type = 'button';
+      remove.textContent = 'Remove ' + name;
+      row.append('Your own ' + name + ' cannot be used: ' + why + '. ', remove);
+      remove.addEventListener('click', () => removeOwnFile(name, row));
+      list.append(row);
+    }
+    list.hidden = !list.children.length;
+  }
+
+  function removeOwnFile(name, row) {
+    const removed = storeBroken ? Promise.reject(storeBroken)
+                                : tracked('the removal of ' + name,
+                                          (onSlow) => storage.remove([name], onSlow));
+    removed.then(() => {
+      FS.unlink(store + '/' + name);
+      row.textContent = name + ' was removed; the show uses its own.';
+      showOwnMediaState();
+      $('again').focus();
+    }, (why) => showMessage(name + ' is still kept: ' + why + '.', 'Swirlbeam', 0));
+  }
+
+  $('again').addEventListener('click', startAgain);
 
   // The player's own media: any of the show's ten files, kept until put back to the defaults
 
@@ -395,7 +569,7 @@
       return false;
     }))).then((kept) => {
       if (!kept.includes(true)) return;
-      afterBoxes = () => location.reload();  // the start-up reads them anew
+      afterBoxes = startAgain;  // the start-up reads them anew
       whenBoxesClosed();
     });
   }
@@ -423,12 +597,13 @@
   });
   $('default-media').addEventListener('click', () => {
     const names = ownFiles();
-    const removed = storeBroken ? Promise.reject(storeBroken) : storage.remove(names).catch(
-        (e) => Promise.reject(storage.reason(e)));
+    const removed = storeBroken ? Promise.reject(storeBroken)
+                                : tracked('the removal of your files',
+                                          (onSlow) => storage.remove(names, onSlow));
     removed.then(() => names.forEach((name) => FS.unlink(store + '/' + name)), (why) => {
       showMessage('Your own files are still kept: ' + why + '.', 'Swirlbeam', 0);
     }).then(() => {
-      afterBoxes = () => location.reload();
+      afterBoxes = startAgain;
       whenBoxesClosed();
     });
   });

@@ -83,10 +83,14 @@ for file in index.html swirlbeam.js swirlbeam.wasm swirlbeam.data; do
   [ -s "$build_root/src/swirlbeam/build-web/site/$file" ] || fail "the site has no $file"
 done
 say "browser site built after $(elapsed)"
-say "a frame by address in the three browser engines there (tests/web)"
-in_root "$build_root" bash -c 'cd /src/swirlbeam &&
+# axe-core comes from npm, through the registry this machine's npm is set up to use, if any.
+npm_registry=$(npm config get registry 2>/dev/null || true)
+say "a frame by address in the three browser engines there, and the page's accessibility (tests/web)"
+in_root "$build_root" npm_config_registry="$npm_registry" bash -c 'cd /src/swirlbeam &&
+  [ -n "$npm_config_registry" ] || unset npm_config_registry
+  SWIRLBEAM_AXE=$(bash scripts/lib/axe-core.sh) && export SWIRLBEAM_AXE &&
   SWIRLBEAM_SITE=build-web/site SWIRLBEAM_BUILD=build xvfb-run -a -s "-screen 0 1280x1024x24" \
-  python3 -m pytest -q -p no:cacheprovider tests/web -k test_engine_frame_address' \
+  python3 -m pytest -q -p no:cacheprovider tests/web -k "test_engine_frame_address or axe"' \
   >"$work/engines.log" 2>&1 ||
   { tail -n 30 "$work/engines.log" >&2; fail "the page in the three browser engines"; }
 say "the three engines drew it after $(elapsed)"

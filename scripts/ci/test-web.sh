@@ -9,6 +9,9 @@ cd "$(dirname "$0")/../.."
 [ -x build/tools/capture/swirlbeam-capture ] ||
   { echo "test-web.sh: no desktop build in build/ (scripts/test.sh makes it)" >&2; exit 1; }
 bash scripts/web.sh --build-only
+# axe-core from npm, at its pinned version, for the accessibility checks.
+SWIRLBEAM_AXE=$(bash scripts/lib/axe-core.sh)
+export SWIRLBEAM_AXE
 # Debian's selenium and pytest, whatever python3 comes first on PATH.
 SWIRLBEAM_SITE=build-web/site SWIRLBEAM_BUILD=build xvfb-run -a -s "-screen 0 1280x1024x24" \
   /usr/bin/python3 -m pytest -q -p no:cacheprovider --durations=0 tests/web

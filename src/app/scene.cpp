@@ -31,13 +31,20 @@ std::uint32_t load_texture(const char* file_name, bool repeat) {
   std::exit(fatal_exit_code);
 }
 
+struct Picture {
+  std::uint32_t& texture;
+  const char* file_name;
+  bool repeat;  // the smoke is the only picture drawn past its edges
+};
+const Picture pictures[] = {
+    {comet_texture, "texture.jpg", false}, {smoke_texture, "smoke.jpg", true},
+    {logo_texture, "logo.jpg", false},     {logo2_texture, "logo2.jpg", false},
+    {web_texture, "web.jpg", false},       {thanks_texture, "thanks.jpg", false}};
+
 void load_textures() {
-  comet_texture = load_texture("texture.jpg", false);
-  smoke_texture = load_texture("smoke.jpg", true);  // the only picture drawn past its edges
-  logo_texture = load_texture("logo.jpg", false);
-  logo2_texture = load_texture("logo2.jpg", false);
-  web_texture = load_texture("web.jpg", false);
-  thanks_texture = load_texture("thanks.jpg", false);
+  for (const Picture& picture : pictures) {
+    picture.texture = load_texture(picture.file_name, picture.repeat);
+  }
 }
 
 void set_fixed_gl_state() {
@@ -87,6 +94,14 @@ std::uint32_t calendar_seed() {
 }
 
 std::uint32_t (*scene_seed)() = calendar_seed;
+
+bool restore_scene_gl() {
+  for (const Picture& picture : pictures) {
+    if (!reload_jpeg(picture.texture, picture.file_name, picture.repeat)) return false;
+  }
+  set_fixed_gl_state();
+  return true;
+}
 
 bool set_up_scene() {
   load_textures();

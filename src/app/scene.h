@@ -18,3 +18,7 @@ extern std::uint32_t (*scene_seed)();
 // Loads the pictures, starts the music, sets the fixed OpenGL state and creates the comets.
 // Needs the rendering context current. Always true.
 bool set_up_scene();
+// After the GL context lost them (a page's WebGL can): the pictures again, under the same texture
+// names, and the fixed OpenGL state; nothing else of the show changes. False when a picture
+// cannot be loaded again.
+bool restore_scene_gl();

@@ -8,6 +8,9 @@
 // GL_TEXTURE_2D. Needs the rendering context current. 0 when the picture cannot be loaded: there
 // is no fallback texture.
 std::uint32_t load_jpeg(const char* file_name, bool repeat);
+// The same picture again into a texture load_jpeg made, after its GL context lost it (a page's
+// WebGL can lose it). False when it cannot be loaded.
+bool reload_jpeg(std::uint32_t texture, const char* file_name, bool repeat);
 
 struct TextureSize {
   int width = 0, height = 0;  // of the largest level, in texels

@@ -120,3 +120,37 @@ TEST_F(SceneTest, DitheringIsOffOnlyWhenTheSettingIsZero) {
     EXPECT_EQ(glIsEnabled(GL_DITHER) == GL_TRUE, dither != 0) << int(dither);
   }
 }
+
+// A page's WebGL can lose every texture and all state; the scene is made again without a draw of
+// the random numbers and under the texture names the comets and the frame already hold.
+TEST_F(SceneTest, RestoringTheGlStateReloadsThePicturesUnderTheirNamesAndDrawsNoNumber) {
+  auto width_of = [](std::uint32_t texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+  };
+  const std::uint32_t names[] = {comet_texture, smoke_texture, logo_texture,
+                                 logo2_texture, web_texture,   thanks_texture};
+  const GLint comet_width = width_of(comet_texture);
+  const std::uint32_t state = rng_state();
+  const unsigned char black[4] = {0, 0, 0, 0};
+  for (std::uint32_t texture : names) {  // as lost: other contents, other edges
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, black);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  }
+  glDisable(GL_BLEND);
+  glDisable(GL_CULL_FACE);
+
+  ASSERT_TRUE(restore_scene_gl());
+  const std::uint32_t after[] = {comet_texture, smoke_texture, logo_texture,
+                                 logo2_texture, web_texture,   thanks_texture};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(after[i], names[i]);
+  EXPECT_EQ(rng_state(), state);
+  EXPECT_GT(comet_width, 1);
+  EXPECT_EQ(width_of(comet_texture), comet_width);
+  EXPECT_EQ(wrap_of(logo_texture, GL_TEXTURE_WRAP_S), GL_CLAMP);
+  EXPECT_EQ(wrap_of(smoke_texture, GL_TEXTURE_WRAP_S), GL_REPEAT);
+  EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_CULL_FACE));
+}

@@ -30,10 +30,13 @@ def free_port():
 
 
 class Firefox:
-    def __init__(self, binary="/usr/bin/firefox-esr", width=1024, height=768):
+    def __init__(self, binary="/usr/bin/firefox-esr", width=1024, height=768, prefs=None):
+        """prefs: more preferences, name -> value, as user.js takes them."""
         self.profile = tempfile.TemporaryDirectory()
         with open(os.path.join(self.profile.name, "user.js"), "w") as f:
             f.write(PREFS)
+            for name, value in (prefs or {}).items():
+                f.write(f"user_pref({json.dumps(name)}, {json.dumps(value)});\n")
         self.errors = open(os.path.join(self.profile.name, "stderr.txt"), "w+")
         port = free_port()
         self.process = subprocess.Popen(

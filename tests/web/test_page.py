@@ -12,6 +12,7 @@ import io
 import json
 import os
 import re
+import struct
 import subprocess
 import tempfile
 import threading
@@ -178,24 +179,102 @@ def test_form_keeps_the_settings_file_between_visits(browser, site):
     assert form_state(browser)["windowed"] is True
 
 
+# The contrast of an element's focus ring with the first background behind it (WCAG's ratio).
+RING_CONTRAST = """
+const luminance = (colour) => {
+  const [r, g, b] = colour.match(/[0-9.]+/g).slice(0, 3).map((v) => {
+    v /= 255;
+    return v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4;
+  });
+  return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+};
+let behind = 'rgb(255, 255, 255)';
+for (let e = arguments[0].parentElement; e; e = e.parentElement) {
+  const colour = getComputedStyle(e).backgroundColor;
+  if (!/^rgba\\(.*, 0\\)$/.test(colour) && colour !== 'transparent') { behind = colour; break; }
+}
+const [light, dark] = [luminance(getComputedStyle(arguments[0]).outlineColor),
+                       luminance(behind)].sort((a, b) => b - a);
+return (light + 0.05) / (dark + 0.05);"""
+
+
+def drop_a_stranger(driver):
+    """A file the show does not read, dropped on the page: its box says so."""
+    driver.execute_script("""
+        const files = new DataTransfer();
+        files.items.add(new File(['notes'], 'notes.txt'));
+        document.dispatchEvent(new DragEvent('drop', {dataTransfer: files, cancelable: true}));""")
+    wait(driver, lambda d: messages(d), what="the box")
+
+
 def test_keyboard_focus_shows_on_every_control(browser, site):
     open_form(browser, site)
     outline = """const s = getComputedStyle(arguments[0]);
                  return [s.outlineStyle, s.outlineWidth, s.outlineColor].join(' ');"""
-    focused = []
-    for _ in range(16):
+    focused, contrasts = [], {}
+    for _ in range(20):
         ActionChains(browser).send_keys(Keys.TAB).perform()
         element = browser.switch_to.active_element
         if element.tag_name == "body" or any(element == seen for seen, _ in focused):
             break  # past the last control, or round again
         focused.append((element, browser.execute_script(outline, element)))
+        contrasts[element.get_attribute("id") or element.text] = browser.execute_script(
+            RING_CONTRAST, element)
     assert {"windowed", "music", "start", "exit", "dither", "media-picker"} <= {
         element.get_attribute("id") for element, _ in focused}
+    assert len([e for e, _ in focused if e.tag_name == "a"]) == 5  # the licences
     browser.execute_script("document.activeElement.blur()")
     for element, ring in focused:
         label = element.get_attribute("id") or element.text
         assert not ring.startswith("none") and ring != browser.execute_script(outline, element), (
             f"no focus ring on {label}: {ring}")
+    assert min(contrasts.values()) >= 3, contrasts
+
+    # A box takes the focus, is named by its caption, and gives the focus back when closed: to
+    # where it was, or to the form's first control.
+    browser.find_element(By.ID, "music").send_keys(Keys.SPACE)  # focused from the keyboard
+    drop_a_stranger(browser)
+    box_button = browser.switch_to.active_element
+    assert box_button.text == "OK" and browser.execute_script(RING_CONTRAST, box_button) >= 3
+    assert browser.execute_script("""
+        const box = document.querySelector('#messages .box');
+        return document.getElementById(box.getAttribute('aria-labelledby')).textContent;""") == (
+        "Swirlbeam")
+    box_button.send_keys(Keys.RETURN)
+    assert browser.switch_to.active_element.get_attribute("id") == "music"
+    browser.execute_script("document.activeElement.blur()")
+    drop_a_stranger(browser)
+    browser.switch_to.active_element.send_keys(Keys.ESCAPE)
+    assert browser.switch_to.active_element.get_attribute("id") == "resolution"
+    play_and_end(browser)
+    again = browser.find_element(By.ID, "again")
+    assert browser.switch_to.active_element == again
+    assert browser.execute_script(RING_CONTRAST, again) >= 3
+
+
+def axe_violations(driver):
+    with open(os.environ["SWIRLBEAM_AXE"]) as f:  # scripts/lib/axe-core.sh
+        driver.execute_script(f.read())
+    return driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        axe.run(document).then((r) => done(r.violations.map((v) => v.id + ': ' +
+            v.nodes.map((n) => n.target.join(' ')).join(', '))), (e) => done(['axe: ' + e]));""")
+
+
+def test_axe_finds_no_violation_on_the_form_a_box_and_the_ended_screen(browser, site):
+    for size in ("desktop", "phone"):
+        if size == "phone":
+            browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+            browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+        open_form(browser, site)
+        assert axe_violations(browser) == [], f"the form on a {size}"
+        drop_a_stranger(browser)
+        assert axe_violations(browser) == [], f"a box on a {size}"
+        browser.find_element(By.CSS_SELECTOR, "#messages .box button").click()
+        browser.find_element(By.ID, "exit").click()
+        wait(browser, lambda d: visible(d, "ended"), what="the ended screen")
+        assert axe_violations(browser) == [], f"the ended screen on a {size}"
 
 
 def test_without_webgl_the_page_says_so_instead_of_the_form(browser, site):
@@ -228,33 +307,92 @@ def test_start_plays_the_comets_with_sound(browser, site):
     assert state == "running" and visible(browser, "stage")
 
 
+def test_a_lost_webgl_context_comes_back_or_ends_the_show(browser, site):
+    open_form(browser, site)
+    browser.find_element(By.ID, "start").click()
+    wait(browser, lambda d: lit_share(canvas_on_page(d)) > 0.002, seconds=30, what="the comets")
+    frames = "return Module._web_show_frames_run()"
+    lose = """window.lose = window.lose || document.getElementById('canvas').getContext('webgl')
+                .getExtension('WEBGL_lose_context');
+              window.lose.loseContext();"""
+    browser.execute_script(lose)
+    before = browser.execute_script(frames)
+    time.sleep(1.5)
+    assert lit_share(canvas_on_page(browser)) < 0.0005  # nothing drawn now
+    assert browser.execute_script(frames) > before + 50  # the show goes on, unseen
+    # The time to the second animation frame after the context came back: one drawn in full.
+    browser.execute_script("""
+        const canvas = document.getElementById('canvas'), asked = performance.now();
+        canvas.addEventListener('webglcontextrestored', () => requestAnimationFrame(() =>
+          requestAnimationFrame(() => { window.drawnAfter = performance.now() - asked; })));
+        window.lose.restoreContext();""")
+    wait(browser, lambda d: lit_share(canvas_on_page(d)) > 0.002, seconds=20, what="the picture")
+    print(f"picture drawn again {browser.execute_script('return window.drawnAfter'):.0f} ms "
+          "after the context was given back")
+    assert webgl_complaints(chromium_console(browser)) == [] and messages(browser) == []
+    assert browser.execute_script("return Module.SDL2.audioContext.state") == "running"
+
+    browser.execute_script(lose)  # and not given back
+    assert told(browser, "why the show ended")[0][1].startswith(
+        "The browser took away the show's picture (its WebGL context was lost")
+    wait(browser, lambda d: visible(d, "ended"), what="the ended screen")
+    assert browser.find_element(By.ID, "ended-text").text == (
+        "Swirlbeam stopped: the browser took its picture away.")
+
+
 def box(driver, element_id):
     return driver.execute_script(
         f"return document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
 
 
-def tap(driver, element_id):
+def tap(driver, element_id, swipe=0):
+    """A finger down in the middle of the element and up again, `swipe` CSS px higher."""
     b = box(driver, element_id)
-    point = {"x": b["x"] + b["width"] / 2, "y": b["y"] + b["height"] / 2}
-    for kind, points in (("touchStart", [point]), ("touchEnd", [])):
+    x, y = b["x"] + b["width"] / 2, b["y"] + b["height"] / 2
+    moves = [("touchMove", [{"x": x, "y": y - swipe * n / 8}]) for n in range(1, 9) if swipe]
+    for kind, points in [("touchStart", [{"x": x, "y": y}]), *moves, ("touchEnd", [])]:
         driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
 
 
+def phone(driver, width, height):
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": width, "height": height, "deviceScaleFactor": 3, "mobile": True,
+        "screenOrientation": {"type": "portraitPrimary" if height > width else "landscapePrimary",
+                              "angle": 0 if height > width else 90}})
+
+
 def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
-    browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                            {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    phone(browser, 390, 844)
     browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
-    on_screen = lambda b: min(b["left"], b["top"]) >= 0 and b["right"] <= 390 and b["bottom"] <= 844
+    on_screen = lambda b, w=390, h=844: (min(b["left"], b["top"]) >= 0 and b["right"] <= w
+                                         and b["bottom"] <= h)
     open_form(browser, site)
     controls = browser.execute_script("""
         return [...document.querySelectorAll('#dialog label, #dialog select, #dialog button')]
           .map((e) => [e.offsetWidth, e.offsetHeight, getComputedStyle(e).fontSize]);""")
     assert len(controls) == 9 and all(w >= 44 and h >= 44 and f == "16px" for w, h, f in controls)
+    targets = browser.execute_script("""
+        return [...document.querySelectorAll('#media-picker, #credits a')]
+          .map((e) => [e.id || e.textContent, e.getBoundingClientRect().width,
+                       e.getBoundingClientRect().height]);""")
+    assert len(targets) == 6 and all(w >= 44 and h >= 44 for _, w, h in targets), targets
     assert on_screen(box(browser, "dialog"))
     tap(browser, "start")  # windowed, 640 x 480
     wait(browser, lambda d: visible(d, "stage"), what="the show's canvas")
     assert browser.execute_script("return document.getElementById('canvas').width") == 640
     assert on_screen(box(browser, "canvas"))
+    # Turned, the show fits again; a swipe over the canvas is not a tap: it scrolls the page.
+    phone(browser, 844, 390)
+    wait(browser, lambda d: on_screen(box(d, "canvas"), 844, 390), seconds=10,
+         what=f"the canvas within 844 x 390, not {box(browser, 'canvas')}")
+    scrolled = browser.execute_script("return scrollY")
+    tap(browser, "canvas", swipe=-150)  # the finger down the screen
+    wait(browser, lambda d: d.execute_script("return scrollY") < scrolled, seconds=10,
+         what="the page scrolled by the swipe")
+    time.sleep(0.5)
+    assert visible(browser, "stage") and not visible(browser, "ended")
+    phone(browser, 390, 844)
+    wait(browser, lambda d: on_screen(box(d, "canvas")), seconds=10, what="the canvas upright")
     tap(browser, "canvas")
     wait(browser, lambda d: visible(d, "ended"), what="the end after a tap")
     open_form(browser, site)
@@ -347,6 +485,11 @@ def told(driver, what):
     return shown
 
 
+def largest_view(driver):
+    """The largest canvas the page's WebGL can draw, as the page read it."""
+    return driver.execute_script("return [0, 1].map((side) => Module._web_largest_view(side))")
+
+
 def play_and_end(driver):
     driver.find_element(By.ID, "start").click()
     wait(driver, lambda d: visible(d, "stage"), what="the show")
@@ -399,6 +542,135 @@ def test_own_files_are_tried_when_given(browser, site, tmp_path):
     play_and_end(browser)  # with the largest picture
     assert not messages(browser)
 
+    # After the show, with the sound closed, files are tried as on the form; and a settings file
+    # asking for a canvas this browser cannot draw is refused as one the show cannot read.
+    (tmp_path / "strike.wav").write_bytes(b"RIFF\x24\x00\x00\x00WAVEfmt " + b"\x07" * 40)
+    pick(browser, tmp_path / "strike.wav")
+    assert told(browser, "the sample") == refusal("strike.wav", unreadable,
+                                                   "Unable to load a sample!!")
+    largest = largest_view(browser)
+    assert min(largest) >= 4096
+    for width, height in [(-5, -5), (largest[0] + 1, 480), (640, largest[1] + 1), (0, 480)]:
+        (tmp_path / "config.dat").write_bytes(struct.pack("<BBiiiB", 0, 1, 32, width, height, 1))
+        pick(browser, tmp_path / "config.dat")
+        assert told(browser, "the settings file") == refusal(
+            "config.dat", f"its resolution, {width} x {height}, cannot be shown here (from 1 x 1 "
+            f"up to {largest[0]} x {largest[1]})", "Unable to load the configuration !")
+    assert own_state(browser) == "Playing with your own logo.jpg, logo2.jpg."
+
+
+# Entries put straight into the page's database, as other code or a damaged disk may leave them:
+# [name, kind, bytes], kind "file" as the page writes them, "null", "number", or "blob" (a Blob
+# where the page keeps bytes).
+PUT_ENTRIES = """
+const [entries, done] = [arguments[0], arguments[arguments.length - 1]];
+const request = indexedDB.open('/store');
+request.onsuccess = () => {
+  const db = request.result;
+  const transaction = db.transaction(['FILE_DATA'], 'readwrite');
+  for (const [name, kind, bytes] of entries) {
+    const file = (contents) => ({timestamp: new Date(), mode: 33206, contents: contents});
+    const value = {null: null, number: 7, blob: file(new Blob([new Uint8Array(bytes)])),
+                   file: file(new Uint8Array(bytes))}[kind];
+    transaction.objectStore('FILE_DATA').put(value, '/store/' + name);
+  }
+  transaction.oncomplete = () => { db.close(); done('put'); };
+  transaction.onabort = () => done(String(transaction.error));
+};
+request.onerror = () => done(String(request.error));"""
+
+
+def test_damaged_entries_are_dropped_and_a_kept_file_that_fails_is_named(browser, site):
+    whole = open(os.path.join(MEDIA, "texture.jpg"), "rb").read()
+    cut = list(whole[:len(whole) // 2])
+    open_form(browser, site)
+    pick(browser, os.path.join(MEDIA, "logo2.jpg"))
+    wait(browser, lambda d: own_state(d) == "Playing with your own logo2.jpg.", what="logo2.jpg")
+    assert browser.execute_async_script(PUT_ENTRIES, [
+        ["texture.jpg", "null", []], ["smoke.jpg", "number", []],
+        ["logo.jpg", "blob", cut]]) == "put"
+    browser.refresh()
+    wait(browser, form_ready, what="the form")
+    assert told(browser, "the dropped entries") == [(
+        "Swirlbeam", "Your own logo.jpg, smoke.jpg, texture.jpg were damaged in the browser's "
+        "storage and have been removed; the show uses its own files instead. Your other files "
+        "and settings are kept.")]
+    assert own_state(browser) == "Playing with your own logo2.jpg."
+    browser.execute_script("document.getElementById('resolution').selectedIndex = 1")
+    play_and_end(browser)  # settings are still kept
+    browser.refresh()
+    wait(browser, form_ready, what="the form without the dropped entries")
+    assert messages(browser) == [] and form_state(browser)["resolution"] == 1
+
+    # Files kept whole but that the show cannot use (an earlier page took them unchecked): the
+    # start fails as on the desktop, then each is named with a way to remove it alone.
+    largest = largest_view(browser)
+    assert browser.execute_async_script(PUT_ENTRIES, [
+        ["texture.jpg", "file", cut], ["strike.wav", "file", list(b"RIFF0000WAVEfmt 0000")],
+        ["config.dat", "file", list(struct.pack("<BBiiiB", 0, 1, 32, -5, -5, 1))]]) == "put"
+    browser.refresh()
+    assert told(browser, "the failed start") == [("Error", "Unable to load the configuration !")]
+    wait(browser, lambda d: visible(d, "ended"), what="the ended screen")
+    unreadable = "cannot be used: it cannot be read as the show reads it. Remove"
+    assert browser.find_element(By.ID, "own-failed").text.splitlines() == [
+        f"Your own texture.jpg {unreadable} texture.jpg",
+        f"Your own strike.wav {unreadable} strike.wav",
+        f"Your own config.dat cannot be used: its resolution, -5 x -5, cannot be shown here (from "
+        f"1 x 1 up to {largest[0]} x {largest[1]}). Remove config.dat"]
+    for name in ("strike.wav", "texture.jpg", "config.dat"):
+        browser.find_element(By.XPATH, f"//button[text()='Remove {name}']").click()
+        wait(browser, lambda d: f"{name} was removed" in d.find_element(By.ID, "own-failed").text,
+             what=f"{name} removed")
+    browser.find_element(By.ID, "again").click()
+    wait(browser, form_ready, what="the form after the removals")
+    assert own_state(browser) == "Playing with your own logo2.jpg." and messages(browser) == []
+    play_and_end(browser)
+
+
+# Holds a read-write transaction on the page's database for arguments[0] ms, as another tab may.
+HOLD_THE_STORE = """
+const until = Date.now() + arguments[0];
+const request = indexedDB.open('/store');
+request.onsuccess = () => {
+  const table = request.result.transaction(['FILE_DATA'], 'readwrite').objectStore('FILE_DATA');
+  const spin = () => { if (Date.now() < until) table.get('/store/none').onsuccess = spin; };
+  spin();
+  window.holding = true;
+};"""
+
+
+def test_a_busy_store_is_waited_for_and_never_called_lost(browser, site):
+    open_form(browser, site)
+    page = browser.current_window_handle
+    browser.switch_to.new_window("tab")
+    browser.get(site + "/licences/swirlbeam.txt")
+    other = browser.current_window_handle
+
+    def hold_then(action):
+        browser.switch_to.window(other)
+        browser.execute_script("window.holding = false")
+        browser.execute_script(HOLD_THE_STORE, 8500)
+        wait(browser, lambda d: d.execute_script("return window.holding"), what="the other tab")
+        browser.switch_to.window(page)
+        action()
+        wait(browser, lambda d: visible(d, "saving"), seconds=15, what="the saving notice")
+        text = browser.find_element(By.ID, "saving").text
+        wait(browser, lambda d: not visible(d, "saving"), seconds=30, what="the change made")
+        return text
+
+    browser.switch_to.window(page)
+    browser.execute_script("document.getElementById('resolution').selectedIndex = 3")
+    assert hold_then(lambda: browser.find_element(By.ID, "start").click()).startswith(
+        "Still saving your settings: the browser's storage is busy")
+    assert messages(browser) == [] and visible(browser, "stage")
+    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
+    wait(browser, lambda d: visible(d, "ended"), what="the end")
+    assert hold_then(lambda: pick(browser, os.path.join(MEDIA, "logo.jpg"))).startswith(
+        "Still saving logo.jpg")
+    wait(browser, form_ready, what="the form after the pick")  # the page starts again to read it
+    assert messages(browser) == [] and own_state(browser) == "Playing with your own logo.jpg."
+    assert form_state(browser)["resolution"] == 3
+
 
 def test_a_second_tab_neither_deletes_nor_brings_back_own_files(browser, site):
     def in_tab(handle, expected_state, what):
@@ -441,10 +713,13 @@ def test_a_full_quota_is_told_and_the_show_plays_on(browser, site):
     play_and_end(browser)
 
 
+BLOCKED = ("Your settings and own files cannot be kept here: the browser does not let this page "
+           "keep data (site data blocked, a private window, or a sandboxed frame).\n"
+           "Swirlbeam plays with its defaults.")
+
+
 def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
-    blocked = ("Your settings and own files cannot be kept here: the browser does not let this "
-               "page keep data (site data blocked, a private window, or a sandboxed frame).\n"
-               "Swirlbeam plays with its defaults.")
+    blocked = BLOCKED
     with chromium({"profile.default_content_setting_values.cookies": 2}) as driver:
         open_form(driver, site)
         assert told(driver, "the notice") == [("Swirlbeam", blocked)]
@@ -610,3 +885,22 @@ def test_engine_show_plays_ends_on_escape_and_keeps_the_settings(engine, site):
     wait(engine, ready, what="the form after a reload")
     assert form_state(engine) == {"resolution": 1, "windowed": True, "music": True,
                                   "dither": False, "depth": [False, False, True]}
+
+
+def test_firefox_with_all_cookies_blocked_plays_and_says_nothing_is_kept(site):
+    # There, site data blocked makes BroadcastChannel and IndexedDB throw SecurityError at once.
+    driver = Firefox(prefs={"network.cookie.cookieBehavior": 2})
+    try:
+        driver.get(site + "/index.html")
+        wait(driver, ready, what="the settings form")
+        assert driver.execute_script("""return [...document.querySelectorAll('#messages .box')]
+            .map((b) => [b.querySelector('.caption').textContent,
+                         b.querySelector('.text').textContent]);""") == [["Swirlbeam", BLOCKED]]
+        driver.execute_script("document.querySelector('#messages .box button').click()")
+        driver.click("start")
+        wait(driver, lambda d: lit_share(canvas_on_page(d)) > 0.002, seconds=30,
+             what="the comets on the canvas")
+        driver.press(Keys.ESCAPE)
+        wait(driver, lambda d: shown(d, "ended"), what="the ended state after Escape")
+    finally:
+        driver.quit()

@@ -23,9 +23,41 @@ EM_JS(void, make_texture_zero_white, (), {
   GLctx.texParameteri(GLctx.TEXTURE_2D, GLctx.TEXTURE_MIN_FILTER, GLctx.NEAREST);
   GL.textures[0] = white;
 });
+
+// A restored context has none of the objects or state of the lost one. Each texture name gets a
+// new, empty texture object, and the GL emulation drops its shader programs and its vertex and
+// index buffers, which it then makes again as it draws; its matrices and texture state are its
+// own and stay.
+EM_JS(void, remake_gl_objects, (), {
+  GL.textures.forEach((texture, name) => {
+    if (!texture || name === 0) return;
+    const remade = GLctx.createTexture();
+    remade.name = name;
+    GL.textures[name] = remade;
+  });
+  // The emulation enables each vertex attribute once and remembers it; the new context has none.
+  GL.enabledClientAttribIndices.forEach((enabled, index) => {
+    if (enabled) GLctx.enableVertexAttribArray(index);
+  });
+  GL.currentContext.initExtensionsDone = false;
+  GL.initExtensions(GL.currentContext);
+  GL.generateTempBuffers(true, GL.currentContext);
+  GLImmediate.rendererCache = GLImmediate.MapTreeLib.create();
+  GLImmediate.currentRenderer = GLImmediate.lastRenderer = null;
+  GLImmediate.lastArrayBuffer = GLImmediate.lastProgram = null;
+  GLImmediate.lastStride = -1;
+  GLImmediate.fixedFunctionProgram = 0;
+  GLImmediate.matricesModified = true;
+  GL.currProgram = 0;
+});
 // clang-format on
 
 }  // namespace
+
+void remake_gl_context_objects() {
+  remake_gl_objects();
+  make_texture_zero_white();
+}
 
 // The browser scales the page, and the canvas with it, for the screen itself.
 float window_scale() {
@@ -54,7 +86,12 @@ SDL_Window* make_window(const char* title, const Request& request) {
   return SDL_CreateWindow(title, 0, 0, request.width, request.height, SDL_WINDOW_OPENGL);
 }
 
+// The show reads no fingers, and SDL cancels a touch's default (scrolling) while it does: a swipe
+// over the canvas scrolls the page, and the page itself tells a tap (the end of the show).
 bool after_window(SDL_Window*, Request&) {
+  SDL_EventState(SDL_FINGERDOWN, SDL_IGNORE);
+  SDL_EventState(SDL_FINGERUP, SDL_IGNORE);
+  SDL_EventState(SDL_FINGERMOTION, SDL_IGNORE);
   return true;
 }
 
