@@ -37,3 +37,4 @@ void set_music_volume(Song*, int volume) {
 void close_sound(Song*& song) {
   song = nullptr;
 }
+void tend_sound(Song*, double) {}

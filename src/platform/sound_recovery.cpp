@@ -1,0 +1,62 @@
+// An output that goes away comes back: a sound server restarted (PipeWire does on updates), a USB
+// or Bluetooth output pulled. SDL only marks the device lost and mixes on into nothing; here the
+// main thread notices, and tries a fresh output at an interval, never waiting for one.
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/sound.h"
+#include "platform/sound_internal.h"
+
+namespace {
+
+using namespace sound_detail;
+using Clock = std::chrono::steady_clock;
+
+// A try takes a few milliseconds of the main thread (the audio subsystem started again, a server
+// asked): twice a second costs the picture little and brings sound back within a second.
+constexpr auto retry_interval = std::chrono::milliseconds(500);
+
+bool lost = false;
+Clock::time_point next_try;
+
+void follow_clock(Song* song, double show_ms) {
+  if (song == nullptr) return;
+  const auto now_ns =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch());
+  song->clock_zero_ns = now_ns.count() - static_cast<std::int64_t>(show_ms * 1e6);
+}
+
+void notice_loss() {
+  if (output_playing()) return;
+  std::fprintf(stderr,
+               "swirlbeam: the sound output was lost; the show goes on and tries it again\n");
+  close_output();  // a lost PulseAudio connection needs the audio subsystem started afresh
+  lost = true;
+  next_try = Clock::now();
+}
+
+void try_again() {
+  if (Clock::now() < next_try) return;
+  next_try = Clock::now() + retry_interval;
+  // The driver that played before, on its default output: trying every driver would have ALSA
+  // print its complaints twice a second where there is no sound card. The reasons of failed
+  // tries would repeat too: they stay unsaid.
+  if (*output_driver() != '\0') {
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, output_driver(), SDL_HINT_OVERRIDE);
+  }
+  if (!open_output(false)) return;
+  lost = false;
+  if (Song* song = hooked_song()) hook_song(song);  // from where the clock is, at its next buffer
+  std::fprintf(stderr, "swirlbeam: the sound output is back\n");
+}
+
+}  // namespace
+
+void tend_sound(Song* song, double show_ms) {
+  follow_clock(song, show_ms);
+  if (!sound_open() || !output_audible() || recording()) return;
+  if (!lost) return notice_loss();
+  try_again();
+}
