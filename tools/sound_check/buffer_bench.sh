@@ -61,8 +61,10 @@ run() {  # BUFFER LOAD
     --frames $frames --play --buffer "$buffer" >/dev/null
   kill -INT "$recorder"
   wait "$recorder" || true
-  for pid in "${busy[@]}"; do kill "$pid"; done
-  wait "${busy[@]}" 2>/dev/null || true
+  if [ ${#busy[@]} -gt 0 ]; then
+    kill "${busy[@]}"
+    wait "${busy[@]}" 2>/dev/null || true
+  fi
   echo "== buffer $buffer frames, $load busy loops, load average $(cut -d' ' -f1 /proc/loadavg)"
   "$check" "$work/soundtrack.wav" "$work/music.wav" "$work/recording.wav"
 }

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
                 clean[clean.size() / 2], clean.back());
   }
   std::printf("gaps %d, %.3f s in all, over %.1f s\n", m.gaps.count, m.gaps.seconds,
-              m.windows.size() * 0.5);
+              m.windows.size() * 0.25);
   for (const Cue& c : m.cues) {
     std::printf("cue at %.2f s of the soundtrack: %+.1f ms\n",
                 static_cast<double>(c.frame) / soundtrack.rate, c.offset_ms);

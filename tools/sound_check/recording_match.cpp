@@ -152,7 +152,7 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
                       const StereoPcm& music) {
   Match match;
   const long rate = soundtrack.rate;
-  const long window = rate / 2, drift = rate * 4 / 10, gap_frames = rate / 500;
+  const long window = rate / 4, drift = rate * 4 / 10, gap_frames = 32;
   const long total = std::min(soundtrack.frames(), music.frames());
   // Where the cues sound: the soundtrack less its music.
   std::vector<bool> cue_at(static_cast<std::size_t>(total), false);
@@ -167,7 +167,7 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
   }
 
   // Where the recording's sound begins, found anywhere in the soundtrack; from there on
-  // half-second windows, each searched near where the last one matched.
+  // quarter-second windows, each searched near where the last one matched.
   long first = 0;
   while (first < recording.frames() && recording.samples[2 * first] == 0 &&
          recording.samples[2 * first + 1] == 0) {
@@ -194,12 +194,6 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
   }
   if (match.windows.empty()) return match;
   match.first_lag = match.windows.front().lag;
-  for (std::size_t i = 0; i < match.windows.size(); ++i) {
-    const long here = match.windows[i].lag;
-    if (i > 0 && std::labs(match.windows[i - 1].lag - here) > 2) match.windows[i].clean = false;
-    if (i + 1 < match.windows.size() && std::labs(match.windows[i + 1].lag - here) > 2)
-      match.windows[i].clean = false;
-  }
   const Window& last = match.windows.back();
   match.gaps = find_gaps(recording, match.first_lag, last.from + last.lag + window, gap_frames);
 

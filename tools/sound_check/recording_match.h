@@ -24,7 +24,7 @@ long find_lag(const StereoPcm& recording, const StereoPcm& reference, long from,
 double residual_db(const StereoPcm& recording, const StereoPcm& reference, long from, long length,
                    long lag);
 
-// A stretch of the reference compared: half a second of music, or the second around a cue.
+// A quarter second of the reference compared with the recording.
 struct Window {
   long from = 0;        // reference frame
   long lag = 0;         // where it matched best
@@ -56,5 +56,5 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
                       const StereoPcm& music);
 
 // Runs of at least `min_frames` exact zeros in frames [from, to) of the recording: the output
-// ran dry (the show's music never holds such a run unless the reference does too).
+// ran dry (a null sink plays zeros then; the show's music holds no such run while it plays).
 Gaps find_gaps(const StereoPcm& recording, long from, long to, long min_frames);
