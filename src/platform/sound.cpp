@@ -61,7 +61,10 @@ void render_music(void* user_data, Uint8* stream, int length) {
   // The clock is the master: after a gap (an output starved, a server restarted) the music
   // skips to where the picture and its cues are.
   const std::int64_t zero = song->clock_zero_ns.load();
-  if (zero != 0) skip_song(*song, frames_to_skip(song->mixed, due_frame(zero)));
+  if (zero != 0) {
+    const auto buffer = static_cast<std::int64_t>(frames);
+    skip_song(*song, song->pacer.skip_for(song->mixed - due_frame(zero), buffer));
+  }
   render_song(*song, out, frames);
   const int to = song->volume.load();
   apply_music_volume(out, frames, song->applied_volume, to);
@@ -195,6 +198,7 @@ Song* sound_detail::hooked_song() {
 
 void sound_detail::hook_song(Song* song) {
   hooked = song;
+  song->pacer.restart();  // a new output has a steady lead of its own
   Mix_HookMusic(render_music, song);
 }
 

@@ -13,6 +13,36 @@
 
 #include "platform/sound.h"
 
+// Keeps the music with the show's clock. At each buffer the output asks for, `lead` is how far
+// the music is ahead of the clock (in frames): steady, give or take a buffer, while the output
+// plays on; lower by the length of every gap it had. The steady lead is learnt as the median of
+// the first buffers after the music starts or its output opens again; from then on the music
+// skips ahead by what a gap took, once that is more than a buffer and 10 ms. Music far behind
+// before that (an output opened again after a while) skips to the clock at once.
+class MusicPacer {
+ public:
+  std::int64_t skip_for(std::int64_t lead, std::int64_t buffer) {
+    const std::int64_t tolerance = buffer + sound_rate / 100;
+    if (learnt_ < learn_count) {
+      if (lead < -tolerance) return -lead;
+      leads_[learnt_++] = lead;
+      if (learnt_ == learn_count) {
+        std::nth_element(leads_, leads_ + learn_count / 2, leads_ + learn_count);
+        steady_ = leads_[learn_count / 2];
+      }
+      return 0;
+    }
+    return lead < steady_ - tolerance ? steady_ - lead : 0;
+  }
+  void restart() { learnt_ = 0; }
+
+ private:
+  static constexpr int learn_count = 31;  // about 0.7 s of 1024-frame buffers
+  std::int64_t leads_[learn_count] = {};
+  int learnt_ = 0;
+  std::int64_t steady_ = 0;
+};
+
 struct Song {
   std::unique_ptr<openmpt::module> module;
   std::atomic<bool> playing{false};
@@ -21,6 +51,7 @@ struct Song {
   // Where the show's clock read 0, in steady-clock nanoseconds; 0 while no clock is followed.
   std::atomic<std::int64_t> clock_zero_ns{0};
   std::int64_t mixed = 0;  // stereo frames of the song mixed so far, silence after its end too
+  MusicPacer pacer;        // the mixing side's
 };
 
 struct Sample {
@@ -65,15 +96,6 @@ void silence_open_output();
 // Renders the next stereo frames of the song, silence once it has ended; returns those rendered.
 std::size_t render_song(Song& song, std::int16_t* out, std::size_t frames);
 
-// The music lets a gap in the output pass unnoticed up to this much before it skips ahead.
-constexpr std::int64_t clock_tolerance_frames = sound_rate / 100;  // 10 ms
-
-// How far the music must skip ahead to be where the clock is (`due` frames after its start),
-// having mixed `mixed` frames: nothing until it is further behind than the tolerance. Music ahead
-// of the clock (it starts a little before the clock does) plays on as it is.
-inline std::int64_t frames_to_skip(std::int64_t mixed, std::int64_t due) {
-  return due - mixed > clock_tolerance_frames ? due - mixed : 0;
-}
 // Moves the song `frames` ahead without sound (the mixing side's).
 void skip_song(Song& song, std::int64_t frames);
 

@@ -21,11 +21,26 @@ constexpr auto retry_interval = std::chrono::milliseconds(500);
 bool lost = false;
 Clock::time_point next_try;
 
+// Where the show's clock read 0, on the steady clock. A reading taken late (the thread was
+// descheduled between the show's clock and this one) puts it too late, never too early: so the
+// earliest of each second's readings, which also lets it follow a show clock that runs a hair
+// slower than the steady one.
+std::int64_t earliest_zero = 0;
+Clock::time_point second_began;
+
 void follow_clock(Song* song, double show_ms) {
   if (song == nullptr) return;
-  const auto now_ns =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch());
-  song->clock_zero_ns = now_ns.count() - static_cast<std::int64_t>(show_ms * 1e6);
+  const auto now = Clock::now();
+  const std::int64_t zero =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count() -
+      static_cast<std::int64_t>(show_ms * 1e6);
+  const std::int64_t held = song->clock_zero_ns.load();
+  if (held == 0 || zero < held) song->clock_zero_ns = zero;
+  if (earliest_zero == 0 || zero < earliest_zero) earliest_zero = zero;
+  if (now - second_began < std::chrono::seconds(1)) return;
+  song->clock_zero_ns = earliest_zero;
+  earliest_zero = 0;
+  second_began = now;
 }
 
 void notice_loss() {
