@@ -47,8 +47,9 @@ int main(int argc, char** argv) {
   std::printf("gaps %d, %.3f s in all, over %.1f s\n", m.gaps.count, m.gaps.seconds,
               m.windows.size() * 0.25);
   for (const Cue& c : m.cues) {
-    std::printf("cue at %.2f s of the soundtrack: %+.1f ms\n",
-                static_cast<double>(c.frame) / soundtrack.rate, c.offset_ms);
+    std::printf("cue at %.2f s of the soundtrack: %+.1f ms%s\n",
+                static_cast<double>(c.frame) / soundtrack.rate, c.offset_ms,
+                c.steady ? "" : " (the output had a gap within 0.3 s)");
   }
   return 0;
 }

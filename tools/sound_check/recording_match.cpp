@@ -168,9 +168,9 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
 
   // Where the recording's sound begins, found anywhere in the soundtrack; from there on
   // quarter-second windows, each searched near where the last one matched.
-  long first = 0;
-  while (first < recording.frames() && recording.samples[2 * first] == 0 &&
-         recording.samples[2 * first + 1] == 0) {
+  long first = 0;  // past any click or rounding noise a server makes when a stream starts
+  while (first < recording.frames() && std::abs(recording.samples[2 * first]) < 256 &&
+         std::abs(recording.samples[2 * first + 1]) < 256) {
     ++first;
   }
   first += rate / 10;
@@ -189,7 +189,9 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
     for (long f = std::max(0L, from - rate / 20); f < from + window && w.music_only; ++f) {
       w.music_only = !cue_at[f];
     }
-    w.clean = find_gaps(recording, from + lag, from + lag + window, gap_frames).count == 0;
+    // The music skips on the buffer or two after a gap: a gap just before counts too.
+    w.clean =
+        find_gaps(recording, from + lag - rate / 10, from + lag + window, gap_frames).count == 0;
     match.windows.push_back(w);
   }
   if (match.windows.empty()) return match;
@@ -219,6 +221,8 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
     const std::vector<float> background = mono(music, cue.frame - reach, span + 2 * reach);
     for (std::size_t i = 0; i < rest.size(); ++i) rest[i] = played[i] - background[i];
     cue.offset_ms = 1000.0 * static_cast<double>(best_shift_fine(pattern, rest) - reach) / rate;
+    const long at = cue.frame + before->lag;
+    cue.steady = find_gaps(recording, at - reach, at + reach, gap_frames).count == 0;
     heard.push_back(cue);
   }
   match.cues = heard;

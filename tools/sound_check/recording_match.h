@@ -36,6 +36,7 @@ struct Window {
 struct Cue {
   long frame = 0;        // reference frame where the cue starts
   double offset_ms = 0;  // where it landed in the recording, against the music around it
+  bool steady = true;    // no gap in the recording within 0.3 s of it
 };
 
 struct Gaps {
