@@ -225,11 +225,11 @@ std::string expect_faithful(const Match& m, const char* part) {
     if (w.music_only && w.clean) clean.push_back(w.residual);
   }
   // A machine loaded far beyond its cores starves the recorder too, which then drops sound
-  // without a trace of zeros: most stretches, not all, must match.
+  // without a trace of zeros: two thirds of the stretches, not all, must match.
   std::sort(clean.begin(), clean.end());
   const auto matching = std::count_if(clean.begin(), clean.end(), [](double r) { return r < -60; });
   EXPECT_GE(clean.size(), 2u) << part << ": too few stretches without a gap to compare";
-  EXPECT_GE(matching * 4, static_cast<long>(clean.size()) * 3) << part;
+  EXPECT_GE(matching * 3, static_cast<long>(clean.size()) * 2) << part;
   std::ostringstream figures;
   figures << part << ": " << matching << " of " << clean.size()
           << " music-only quarter seconds without a gap within -60 dB";

@@ -207,9 +207,13 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
     for (const Window& w : match.windows) {
       if (w.from + window <= cue.frame && w.clean) before = &w;
     }
-    const Window& last_heard = match.windows.back();
-    if (before == nullptr || cue.frame + rate > std::min(total, last_heard.from + window)) continue;
+    const bool in_recording = std::any_of(
+        match.windows.begin(), match.windows.end(),
+        [&](const Window& w) { return w.from <= cue.frame && cue.frame < w.from + window; });
+    if (before == nullptr || !in_recording || cue.frame + rate > total) continue;
     const long span = rate / 2, reach = rate * 3 / 10;
+    const long at = cue.frame + before->lag;
+    if (at - reach < 0 || at + span + reach > recording.frames()) continue;
     std::vector<float> pattern(span), rest(span + 2 * reach);
     for (long i = 0; i < span; ++i) {
       const long f = cue.frame + i;
@@ -221,7 +225,6 @@ Match match_recording(const StereoPcm& recording, const StereoPcm& soundtrack,
     const std::vector<float> background = mono(music, cue.frame - reach, span + 2 * reach);
     for (std::size_t i = 0; i < rest.size(); ++i) rest[i] = played[i] - background[i];
     cue.offset_ms = 1000.0 * static_cast<double>(best_shift_fine(pattern, rest) - reach) / rate;
-    const long at = cue.frame + before->lag;
     cue.steady = find_gaps(recording, at - reach, at + reach, gap_frames).count == 0;
     heard.push_back(cue);
   }
