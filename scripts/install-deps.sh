@@ -11,6 +11,7 @@ packages=(
   libgl1-mesa-dri xvfb xauth xdotool x11-utils x11-xserver-utils
   xserver-xorg-core xserver-xorg-video-dummy openbox fonts-dejavu-core imagemagick espeak-ng
   weston xwayland ffmpeg
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind
   desktop-file-utils appstream man-db dpkg-dev file
   chromium chromium-driver python3-selenium python3-pytest python3-pil

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Proves the set-up on a minimal Debian 12, where CI's own machine cannot: makes a fresh root with
 # mmdebstrap, copies the committed tree into it, runs the README's set-up there as a user would,
-# then a short headless smoke run, builds the browser site from nothing and shows a frame of it in
-# the three browser engines; then makes the Debian package there and checks it in a second fresh
-# root (scripts/ci/check-package.sh).
+# then a short headless smoke run and the PulseAudio case of the sound server test, builds the
+# browser site from nothing and shows a frame of it in the three browser engines; then makes the
+# Debian package there and checks it in a second fresh root (scripts/ci/check-package.sh).
 # Run as root: bash scripts/ci/check-fresh.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -65,6 +65,11 @@ say "smoke run: media, captured frames, settings dialog, full-screen question"
 in_root "$build_root" bash /src/swirlbeam/scripts/ci/smoke.sh /src/swirlbeam/build >&2 ||
   fail "smoke run (see the lines above)"
 say "smoke run passed after $(elapsed)"
+
+say "the show's sound on a real PulseAudio server there, through its restart"
+in_root "$build_root" bash -c 'cd /src/swirlbeam/build && ctest -R SoundServer.PulseAudio --output-on-failure' \
+  >"$work/sound.log" 2>&1 || { tail -n 30 "$work/sound.log" >&2; fail "the sound server test"; }
+say "sound server test passed after $(elapsed)"
 
 # The browser libraries take a quarter of an hour to build cold. A copy of this machine's cache
 # is used only where the root's own emcc and versions give the same key, and everything a cold

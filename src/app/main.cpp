@@ -24,7 +24,7 @@ int main() {
   }
 
   // Dialog, then the settings go back to the file
-  run_settings_dialog();
+  run_settings_dialog(sound_output_missing ? no_sound_output_notice : nullptr);
   if (dialog_cancelled) {
     close_sound(song);
     return 0;

@@ -4,7 +4,9 @@
 #include "app/frame.h"
 #include "app/keys.h"
 #include "app/show_window.h"
+#include "app/sound_handles.h"
 #include "app/timeline.h"
+#include "platform/sound.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 
@@ -29,6 +31,7 @@ int run_main_loop(const FrameTimer& timer, float start, const FrameIo& io) {
     if (!show_goes_on(io, exit_code)) break;
 
     const auto now = static_cast<float>(timer.elapsed_ms());
+    tend_sound(song, static_cast<double>(now) - start);  // before the frame's cue
     last_frame = run_show_frame(now, start, io);
     io.present();
 

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <cstdio>
+
 #include "app/settings.h"
 #include "app/show_window.h"
 #include "app/sound_handles.h"
@@ -11,6 +13,10 @@
 const char* const sound_start_failure = "Unable to install the FMOD!!";
 const char* const music_load_failure = "Unable to load a music!!";
 const char* const sample_load_failure = "Unable to load a sample!!";
+const char* const no_sound_output_notice =
+    "No sound output could be opened:\nthe show will be silent.";
+
+bool sound_output_missing = false;
 
 bool load_settings() {
   if (read_settings_file(settings_file_name, settings)) return true;
@@ -19,7 +25,12 @@ bool load_settings() {
 }
 
 const char* load_sound(bool audible) {
-  if (!start_sound(audible)) return sound_start_failure;
+  if (!start_sound(audible)) {
+    // Music can be switched off only in the dialog, so no output must not keep the player out.
+    if (!audible || !start_sound(false)) return sound_start_failure;
+    sound_output_missing = true;
+    std::fprintf(stderr, "swirlbeam: no sound output could be opened; the show will be silent\n");
+  }
   song = load_song("music.dat");
   if (song == nullptr) return music_load_failure;
   if (!load_samples()) return sample_load_failure;

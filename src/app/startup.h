@@ -12,8 +12,13 @@ extern const char* const music_load_failure;
 extern const char* const sample_load_failure;
 
 // Starts the sound output (silent unless `audible`) and loads the music and the three samples.
+// With no sound output to open, an audible show goes on into the silent one, as with music off.
 // Null when all is loaded; otherwise the fatal message to report before ending.
 const char* load_sound(bool audible);
+// Set by load_sound when music was on but no sound output opened: the show will be silent.
+extern bool sound_output_missing;
+// What the dialog then says in place of its greeting.
+extern const char* const no_sound_output_notice;
 // Writes `settings` back to config.dat. False after its message, with the sound closed.
 bool save_settings();
 // Makes the window with the scene set up in it, then starts `timer` and takes `start_time`.

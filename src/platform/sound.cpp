@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,9 +17,11 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <memory>
 #include <sstream>
+#include <string>
 #include <vector>
 
-constexpr int buffer_frames = 1024;  // about 23 ms
+constexpr std::int64_t long_skip_frames = std::int64_t{30} * sound_rate;
+int buffer_frames = 1024;  // about 23 ms: a cue is heard within two buffers of its flash
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
 // No block SDL allocates for the show comes near this (a cue of a minute takes a few MB while
@@ -30,8 +33,24 @@ namespace {
 
 using namespace sound_detail;
 
-bool audio_open = false;
+bool audio_open = false;  // start_sound succeeded and close_sound has not run
+bool audible_output = false;
+std::string driver;       // the audio driver the output was first opened with
+bool mixer_open = false;  // the mixer has a device: false while a lost output is reopened
+SDL_AudioDeviceID device = 0;
+Song* hooked = nullptr;
 std::vector<std::unique_ptr<Sample>> samples;
+
+std::int64_t steady_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Where the clock says the music should be now, in frames after its start.
+std::int64_t due_frame(std::int64_t clock_zero_ns) {
+  return (steady_ns() - clock_zero_ns) * sound_rate / 1000000000;
+}
 
 // Runs on the audio thread. Touches only the song's module and its atomics; the main thread
 // never uses the module while the hook is installed.
@@ -39,6 +58,13 @@ void render_music(void* user_data, Uint8* stream, int length) {
   auto* song = static_cast<Song*>(user_data);
   auto* out = reinterpret_cast<std::int16_t*>(stream);
   const std::size_t frames = static_cast<std::size_t>(length) / (2 * sizeof(std::int16_t));
+  // The clock is the master: after a gap (an output starved, a server restarted) the music
+  // skips to where the picture and its cues are.
+  const std::int64_t zero = song->clock_zero_ns.load();
+  if (zero != 0) {
+    const auto buffer = static_cast<std::int64_t>(frames);
+    skip_song(*song, song->pacer.skip_for(song->mixed - due_frame(zero), buffer));
+  }
   render_song(*song, out, frames);
   const int to = song->volume.load();
   apply_music_volume(out, frames, song->applied_volume, to);
@@ -99,26 +125,95 @@ std::size_t sound_detail::render_song(Song& song, std::int16_t* out, std::size_t
     }
   }
   std::fill(out + 2 * rendered, out + 2 * frames, std::int16_t{0});
+  song.mixed += static_cast<std::int64_t>(frames);
   return rendered;
+}
+
+void sound_detail::skip_song(Song& song, std::int64_t frames) {
+  if (frames <= 0) return;
+  const std::int64_t target = song.mixed + frames;
+  // Rendering is exact to the frame and costs a few milliseconds a second of music; seeking is
+  // only to the row, and sounds different until notes start again, so only for long skips.
+  if (frames > long_skip_frames && song.playing.load()) {
+    try {
+      const double at = song.module->set_position_seconds(static_cast<double>(target) / sound_rate);
+      song.mixed = std::min(target, static_cast<std::int64_t>(at * sound_rate));
+    } catch (...) {
+    }
+  }
+  std::int16_t scratch[2 * 1024];
+  while (song.mixed < target) {
+    render_song(song, scratch,
+                static_cast<std::size_t>(std::min<std::int64_t>(1024, target - song.mixed)));
+  }
+}
+
+bool sound_detail::open_output(bool say_why) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (say_why) std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
+    return false;
+  }
+  // No allowed changes: SDL converts for the device, so the hook always sees 16-bit stereo.
+  if (Mix_OpenAudioDevice(sound_rate, AUDIO_S16SYS, 2, buffer_frames, nullptr, 0) != 0) {
+    if (say_why) std::fprintf(stderr, "swirlbeam: audio: %s\n", Mix_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  Mix_AllocateChannels(mix_channels);
+  if (driver.empty() && SDL_GetCurrentAudioDriver() != nullptr)
+    driver = SDL_GetCurrentAudioDriver();
+  // The mixer names no device; it is the one playing output SDL has open for it.
+  device = 0;
+  for (SDL_AudioDeviceID id = 1; id < 32 && device == 0; ++id) {
+    if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) device = id;
+  }
+  mixer_open = true;
+  return true;
+}
+
+void sound_detail::close_output() {
+  if (!mixer_open) return;
+  Mix_HookMusic(nullptr, nullptr);  // waits for a running hook: the module is ours again
+  Mix_HaltChannel(-1);
+  Mix_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  mixer_open = false;
+}
+
+bool sound_detail::output_playing() {
+  return mixer_open && (device == 0 || SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_STOPPED);
+}
+
+const char* sound_detail::output_driver() {
+  return driver.c_str();
+}
+
+bool sound_detail::output_audible() {
+  return audible_output;
+}
+
+Song* sound_detail::hooked_song() {
+  return hooked;
+}
+
+void sound_detail::hook_song(Song* song) {
+  hooked = song;
+  song->pacer.restart();  // a new output has a steady lead of its own
+  Mix_HookMusic(render_music, song);
+}
+
+void set_sound_buffer_frames(int frames) {
+  buffer_frames = std::clamp(frames, 256, 16384);
 }
 
 bool start_sound(bool audible) {
   if (audio_open) return true;
   cap_sdl_allocations();
   if (!audible) choose_silent_output();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
-    return false;
-  }
-  // No allowed changes: SDL converts for the device, so the hook always sees 16-bit stereo.
-  if (Mix_OpenAudioDevice(sound_rate, AUDIO_S16SYS, 2, buffer_frames, nullptr, 0) != 0) {
-    std::fprintf(stderr, "swirlbeam: audio: %s\n", Mix_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  Mix_AllocateChannels(mix_channels);
+  if (!open_output(true)) return false;
   if (!audible) silence_open_output();
   audio_open = true;
+  audible_output = audible;
   return true;
 }
 
@@ -138,7 +233,7 @@ Song* load_song(const char* file_name) {
 }
 
 Sample* load_sample(const char* file_name) {
-  if (!audio_open) return nullptr;
+  if (!audio_open || !mixer_open) return nullptr;
   // Our own file handle: SDL_mixer forgets to close it when it does not know the format.
   SDL_RWops* file = SDL_RWFromFile(file_name, "rb");
   if (file == nullptr) return nullptr;
@@ -173,12 +268,17 @@ void play_song(Song* song) {
   if (!audio_open || song == nullptr) return;
   if (recording()) return record_song(song);
   song->playing = true;
-  Mix_HookMusic(render_music, song);
+  if (mixer_open) {
+    hook_song(song);
+  } else {
+    hooked = song;  // hooked when the lost output is back
+  }
 }
 
 void play_sample(Sample* sample, int volume) {
   if (!audio_open || sample == nullptr) return;
   if (recording()) return record_sample(sample, volume);
+  if (!mixer_open) return;  // the output is lost: this cue is not heard
   const int channel = Mix_GroupAvailable(-1);
   if (channel < 0) return;  // all channels busy: this cue is not heard
   // The channel is idle, so its volume can be set before the sample starts on it.
@@ -197,12 +297,10 @@ void set_music_volume(Song* song, int volume) {
 void close_sound(Song*& song) {
   stop_sound_recording();  // it may hold samples freed below
   if (audio_open) {
-    Mix_HookMusic(nullptr, nullptr);  // waits for a running hook: the module is ours again
-    Mix_HaltChannel(-1);
+    close_output();
     for (auto& sample : samples) Mix_FreeChunk(sample->chunk);
     samples.clear();
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    hooked = nullptr;
     audio_open = false;
   }
   delete song;

@@ -13,11 +13,45 @@
 
 #include "platform/sound.h"
 
+// Keeps the music with the show's clock. At each buffer the output asks for, `lead` is how far
+// the music is ahead of the clock (in frames): steady, give or take a buffer, while the output
+// plays on; lower by the length of every gap it had. The steady lead is learnt as the median of
+// the first buffers after the music starts or its output opens again; from then on the music
+// skips ahead by what a gap took, once that is more than a buffer and 10 ms. Music far behind
+// before that (an output opened again after a while) skips to the clock at once.
+class MusicPacer {
+ public:
+  std::int64_t skip_for(std::int64_t lead, std::int64_t buffer) {
+    const std::int64_t tolerance = buffer + sound_rate / 100;
+    if (learnt_ < learn_count) {
+      if (lead < -tolerance) return -lead;
+      leads_[learnt_++] = lead;
+      if (learnt_ == learn_count) {
+        std::nth_element(leads_, leads_ + learn_count / 2, leads_ + learn_count);
+        steady_ = leads_[learn_count / 2];
+      }
+      return 0;
+    }
+    return lead < steady_ - tolerance ? steady_ - lead : 0;
+  }
+  void restart() { learnt_ = 0; }
+
+ private:
+  static constexpr int learn_count = 31;  // about 0.7 s of 1024-frame buffers
+  std::int64_t leads_[learn_count] = {};
+  int learnt_ = 0;
+  std::int64_t steady_ = 0;
+};
+
 struct Song {
   std::unique_ptr<openmpt::module> module;
   std::atomic<bool> playing{false};
   std::atomic<int> volume{full_volume};  // set by the main thread
   int applied_volume = full_volume;      // the mixing side's own copy, ramped towards `volume`
+  // Where the show's clock read 0, in steady-clock nanoseconds; 0 while no clock is followed.
+  std::atomic<std::int64_t> clock_zero_ns{0};
+  std::int64_t mixed = 0;  // stereo frames of the song mixed so far, silence after its end too
+  MusicPacer pacer;        // the mixing side's
 };
 
 struct Sample {
@@ -61,6 +95,23 @@ void silence_open_output();
 
 // Renders the next stereo frames of the song, silence once it has ended; returns those rendered.
 std::size_t render_song(Song& song, std::int16_t* out, std::size_t frames);
+
+// Moves the song `frames` ahead without sound (the mixing side's).
+void skip_song(Song& song, std::int64_t frames);
+
+// The live output, opened and closed again by the recovery of a lost output (sound_recovery.cpp).
+// Each failure to open says why on stderr when `say_why`.
+bool open_output(bool say_why);
+void close_output();
+// The audio driver of the first output opened ("pulseaudio", "alsa", ...); empty before.
+const char* output_driver();
+// Music was on when the sound started: the output is a real one, worth opening again.
+bool output_audible();
+// The output is open and has not been lost.
+bool output_playing();
+// The song hooked to the output, null before play_song.
+Song* hooked_song();
+void hook_song(Song* song);
 
 // The recording takes over the song and the samples while it runs (sound_offline.cpp).
 bool recording();

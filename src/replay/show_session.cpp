@@ -29,8 +29,8 @@ void use_offscreen_video() {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
 }
 
-bool load_show_sound() {
-  const char* failure = load_sound(false);
+bool load_show_sound(bool audible) {
+  const char* failure = load_sound(audible);
   if (failure == nullptr) return true;
   std::string why = failure;
   if (failure == music_load_failure) why += " (music.dat)";

@@ -34,6 +34,7 @@ struct DialogView {
   Fl_Button* music = nullptr;
   Fl_Button* dither = nullptr;
   Fl_Button* depth[depth_count] = {};
+  const char* notice = nullptr;  // in place of the template's greeting
   std::optional<DialogEnd> end;
 };
 
@@ -75,7 +76,8 @@ Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& pict
       return new DialogButton(r.x, r.y, r.width, r.height, c.caption,
                               c.kind == ControlKind::default_button);
     case ControlKind::notice: {
-      auto* text = new Fl_Box(r.x, r.y, r.width, r.height, c.caption);
+      auto* text =
+          new Fl_Box(r.x, r.y, r.width, r.height, view.notice != nullptr ? view.notice : c.caption);
       text->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
       return text;
     }
@@ -131,12 +133,13 @@ std::unique_ptr<Fl_Image> scaled_picture(float scale) {
 }
 
 // Shows the dialog until it ends; SIGINT or SIGTERM on the way counts as Exit.
-DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
+DialogEnd run_dialog(const DialogState& initial, const char* notice, DialogState& final_state) {
   const float scale = desktop_scale();
   FL_NORMAL_SIZE = scaled(font_size, scale);
   const std::unique_ptr<Fl_Image> picture = scaled_picture(scale);
   const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units, scale);
   DialogView view;
+  view.notice = notice;
   CentredDialog window(size.width, size.height, dialog_title);
   auto* content = new Fl_Group(0, 0, size.width, size.height);
   for (const DialogControl& control : dialog_controls) {
@@ -159,7 +162,7 @@ DialogEnd run_dialog(const DialogState& initial, DialogState& final_state) {
 
 }  // namespace
 
-void run_settings_dialog() {
+void run_settings_dialog(const char* notice) {
   if (!open_fltk_display()) {
     std::fprintf(stderr,
                  "swirlbeam: no display for the settings dialog, starting with %s as it is\n",
@@ -169,7 +172,7 @@ void run_settings_dialog() {
 
   const DialogState initial = fill_dialog(settings);
   DialogState final_state = initial;
-  const DialogEnd end = run_dialog(initial, final_state);
+  const DialogEnd end = run_dialog(initial, notice, final_state);
   // Take the dialog off the screen now: the show's window comes from another connection.
   sync_fltk_display();
   dialog_cancelled = end_dialog(end, final_state, settings);

@@ -5,5 +5,5 @@
 extern bool dialog_cancelled;
 
 // Edits `settings` (on Start! only) and sets dialog_cancelled. With no display the dialog cannot
-// show: both stay as they are and stderr says so.
-void run_settings_dialog();
+// show: both stay as they are and stderr says so. A `notice` replaces the greeting at the foot.
+void run_settings_dialog(const char* notice = nullptr);

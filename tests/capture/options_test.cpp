@@ -49,6 +49,16 @@ TEST(CaptureOptions, EveryOptionTakesItsValue) {
   EXPECT_FALSE(is_kept_frame(o, 156));
 }
 
+TEST(CaptureOptions, PlayTakesAStretchAndABufferSize) {
+  const ParsedOptions p =
+      parse({"--play", "--from", "13300", "--frames", "2500", "--buffer", "4096"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_TRUE(p.options.play);
+  EXPECT_EQ(p.options.buffer, 4096);
+  EXPECT_EQ(last_written_frame(p.options), 15799);
+  EXPECT_EQ(parse({"--play"}).options.buffer, 0);  // the show's own
+}
+
 TEST(CaptureOptions, FramesPastTheShowsEndStopAtItsLastFrame) {
   const ParsedOptions p = parse({"--from", "16800", "--frames", "1000"});
   ASSERT_EQ(p.error, "");
@@ -76,6 +86,11 @@ TEST(CaptureOptions, BadOptionsGiveOneLineReasons) {
       {"stray"},
       {"--bench", "--png", "p"},
       {"--bench", "--trace", "t"},
+      {"--play", "--audio", "a.wav"},
+      {"--play", "--bench"},
+      {"--buffer", "2048"},
+      {"--play", "--buffer", "255"},
+      {"--play", "--buffer", "16385"},
   };
   for (const auto& args : bad) {
     const ParsedOptions p = parse(args);
@@ -87,8 +102,9 @@ TEST(CaptureOptions, BadOptionsGiveOneLineReasons) {
 TEST(CaptureOptions, HelpNamesEveryOption) {
   EXPECT_TRUE(parse({"--help"}).options.help);
   const std::string help = usage_text();
-  for (const char* name : {"--media", "--size", "--seed", "--from", "--frames", "--every", "--png",
-                           "--video", "--audio", "--trace", "--bench", "--contact-sheet"}) {
+  for (const char* name :
+       {"--media", "--size", "--seed", "--from", "--frames", "--every", "--png", "--video",
+        "--audio", "--trace", "--bench", "--contact-sheet", "--play", "--buffer"}) {
     EXPECT_NE(help.find(name), std::string::npos) << name;
   }
 }

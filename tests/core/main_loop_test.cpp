@@ -4,6 +4,7 @@
 #include "app/effects.h"
 #include "app/keys.h"
 #include "app/main_loop.h"
+#include "app/startup.h"
 #include "gtest/gtest.h"
 #include "platform/timer.h"
 #include "support/recording_sound.h"
@@ -121,4 +122,52 @@ TEST_F(MainLoop, EscapeEndsTheShowOnlyWhileActive) {
   run_main_loop(timer, 0.0f, fake_io);
   EXPECT_TRUE(record.stage_drawn.empty());
   keys[key_escape] = false;
+}
+
+// The sound hears the show's clock first in every frame, so that an output opened again is
+// ready for the cue that frame plays, and the music can follow the picture.
+TEST_F(MainLoop, SoundIsToldTheShowsClockBeforeEachFramesCue) {
+  step_us = 25'000;
+  run_main_loop(timer, 1000.0f, fake_io);  // the show started 1 s into the timer
+  std::vector<int> clock;
+  for (std::size_t i = 0; i < sound_calls.size(); ++i) {
+    if (sound_calls[i].what == "tend") clock.push_back(sound_calls[i].volume);
+    if (sound_calls[i].what != "sample") continue;
+    std::size_t before = i;  // a cue may be several samples at once
+    while (before > 0 && sound_calls[before - 1].what == "sample") --before;
+    ASSERT_GT(before, 0u);
+    EXPECT_EQ(sound_calls[before - 1].what, "tend") << "cue " << i;
+    EXPECT_GE(sound_calls[before - 1].volume, 50000) << "the first cue is stage 1's, at 50 s";
+  }
+  ASSERT_EQ(clock.size(), record.stage_drawn.size());
+  EXPECT_LT(clock.front(), 0);  // the first reading came before the show's start
+  EXPECT_TRUE(std::is_sorted(clock.begin(), clock.end()));
+  EXPECT_GE(clock.back(), 168500);
+}
+
+TEST(SoundStart, NoOutputWithMusicOnGoesOnIntoTheSilentOutput) {
+  const auto starts = [] {
+    std::vector<int> audible;
+    for (const SoundCall& call : sound_calls) {
+      if (call.what == "start") audible.push_back(call.volume);
+    }
+    return audible;
+  };
+  clear_sound_calls();
+  refused_sound_starts = 1;
+  // Past the sound's start to the music, which the stand-in never has.
+  EXPECT_EQ(load_sound(true), music_load_failure);
+  EXPECT_TRUE(sound_output_missing);
+  EXPECT_EQ(starts(), (std::vector<int>{1, 0}));
+
+  clear_sound_calls();
+  sound_output_missing = false;
+  refused_sound_starts = 2;  // not even the silent output opens
+  EXPECT_EQ(load_sound(true), sound_start_failure);
+
+  clear_sound_calls();
+  refused_sound_starts = 1;  // music off: the silent output is the only one, and it failed
+  EXPECT_EQ(load_sound(false), sound_start_failure);
+  EXPECT_EQ(starts(), (std::vector<int>{0}));
+  EXPECT_FALSE(sound_output_missing);
 }

@@ -8,6 +8,7 @@
 
 #include "gtest/gtest.h"
 #include "platform/sound.h"
+#include "platform/sound_internal.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
@@ -159,4 +160,29 @@ TEST(SoundLoading, NoAudioDeviceIsAFailureToStart) {
   EXPECT_FALSE(start_sound(true));
   Song* none = nullptr;
   close_sound(none);
+}
+
+// The music's lead over the show's clock at each buffer, as the output asks for it.
+TEST(MusicPacer, FollowsTheClockThroughGapsButNotThroughJitter) {
+  constexpr std::int64_t buffer = 1024;
+  MusicPacer pacer;
+  // Learning: the lead wanders by up to a buffer as the output calls early and late.
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.skip_for(900 + (i % 3) * 400, buffer), 0) << i;
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.skip_for(800 + (i % 5) * 300, buffer), 0) << i;
+  // A gap of 3000 frames: the music skips what it lost, back to the steady lead of 1300.
+  EXPECT_EQ(pacer.skip_for(1300 - 3000, buffer), 3000);
+  EXPECT_EQ(pacer.skip_for(1300, buffer), 0);
+  // Small gaps pass until together they are more than a buffer and 10 ms.
+  EXPECT_EQ(pacer.skip_for(1300 - 800, buffer), 0);
+  EXPECT_EQ(pacer.skip_for(1300 - 1600, buffer), 1600);
+}
+
+TEST(MusicPacer, AnOutputOpenedAgainStartsAtTheClockAndLearnsItsOwnLead) {
+  constexpr std::int64_t buffer = 2048;
+  MusicPacer pacer;
+  for (int i = 0; i < 40; ++i) pacer.skip_for(500, buffer);
+  pacer.restart();
+  EXPECT_EQ(pacer.skip_for(-3 * 44100, buffer), 3 * 44100);  // three seconds without an output
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.skip_for(4000, buffer), 0);
+  EXPECT_EQ(pacer.skip_for(4000 - 5000, buffer), 5000);  // the new steady lead is the measure
 }

@@ -6,14 +6,19 @@
 
 std::vector<SoundCall> sound_calls;
 int recorded_music_volume = full_volume;
+int refused_sound_starts = 0;
 
 void clear_sound_calls() {
   sound_calls.clear();
   recorded_music_volume = full_volume;
+  refused_sound_starts = 0;
 }
 
-bool start_sound(bool) {
-  return true;
+bool start_sound(bool audible) {
+  sound_calls.push_back({"start", nullptr, audible ? 1 : 0});
+  if (refused_sound_starts == 0) return true;
+  --refused_sound_starts;
+  return false;
 }
 Song* load_song(const char*) {
   return nullptr;
@@ -36,4 +41,7 @@ void set_music_volume(Song*, int volume) {
 }
 void close_sound(Song*& song) {
   song = nullptr;
+}
+void tend_sound(Song*, double show_ms) {
+  sound_calls.push_back({"tend", nullptr, static_cast<int>(show_ms)});
 }

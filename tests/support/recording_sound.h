@@ -7,12 +7,13 @@
 struct Sample;
 
 struct SoundCall {
-  std::string what;  // "sample", "music_volume" or "song"
+  std::string what;  // "start", "sample", "music_volume", "song" or "tend"
   Sample* sample;
-  int volume;
+  int volume;  // for "start", 1 when audible; for "tend", the show's clock in ms
 };
 
 extern std::vector<SoundCall> sound_calls;
 extern int recorded_music_volume;
+extern int refused_sound_starts;  // this many start_sound calls fail before the next succeeds
 
 void clear_sound_calls();

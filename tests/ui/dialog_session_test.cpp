@@ -59,13 +59,14 @@ Settings file_settings() {
 // One run of the program, killed when the test leaves it running.
 class ShowRun {
  public:
-  explicit ShowRun(bool with_display = true) {
-    write_fixture_media(folder_.path(), false);
+  // `audio_driver` with music on: a machine whose sound output opens, or one where none does.
+  explicit ShowRun(bool with_display = true, const char* audio_driver = nullptr) {
+    write_fixture_media(folder_.path(), audio_driver != nullptr);
     config_before_ = read_bytes(config());
     inode_before_ = inode_of(config());
     ProcessOptions options;
     options.working_dir = folder_.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
+    options.env["SDL_AUDIODRIVER"] = audio_driver != nullptr ? audio_driver : "dummy";
     if (!with_display) {
       options.env["DISPLAY"] = std::nullopt;
       options.env["SDL_VIDEODRIVER"] = "offscreen";  // the show itself may then play unseen
@@ -97,6 +98,21 @@ class ShowRun {
   static bool dialog_on_screen() {
     return run_tool({xdotool_path, "search", "--onlyvisible", "--name", dialog_name}).exit_status ==
            0;
+  }
+
+  // The dialog's picture as rows of RGB pixels, from ImageMagick's import.
+  std::vector<Bytes> screenshot(const std::string& window) const {
+    const std::string file = folder_.file("dialog.ppm");
+    run_tool({"/usr/bin/import", "-window", window, "-depth", "8", file});
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, max = 0;
+    in >> magic >> width >> height >> max;
+    in.get();
+    std::vector<Bytes> rows(static_cast<std::size_t>(std::max(height, 0)),
+                            Bytes(static_cast<std::size_t>(std::max(width, 0)) * 3));
+    for (Bytes& row : rows) in.read(reinterpret_cast<char*>(row.data()), row.size());
+    return magic == "P6" && in ? rows : std::vector<Bytes>{};
   }
 
   static void press(const std::vector<std::string>& keys) {
@@ -206,6 +222,34 @@ TEST(DialogSessionStart, TabSkipsTheRadioButtonsOnItsWayToDither) {
   expected.dither = 1;
   EXPECT_EQ(start_show_with({"Tab", "Tab", "Tab", "Tab", "Tab", "space", "Return"}),
             bytes_of(expected));
+}
+
+// Music on and no sound output: the dialog still comes, says so at its foot, and the show starts
+// silent with the player's choice of music kept for the next start.
+TEST(DialogSessionStart, WithoutASoundOutputItsFootSaysSoAndTheShowPlaysSilent) {
+  std::vector<Bytes> usual;
+  {
+    ShowRun run(true, "dummy");
+    const std::string dialog = run.open_dialog();
+    ASSERT_FALSE(dialog.empty()) << run.errors();
+    usual = run.screenshot(dialog);
+  }
+  ShowRun run(true, "no-such-driver");
+  const std::string dialog = run.open_dialog();
+  ASSERT_FALSE(dialog.empty()) << run.errors();
+  const std::vector<Bytes> silent = run.screenshot(dialog);
+  ASSERT_FALSE(usual.empty());
+  ASSERT_EQ(silent.size(), usual.size());
+  std::size_t first_change = 0;
+  while (first_change < usual.size() && usual[first_change] == silent[first_change]) ++first_change;
+  EXPECT_LT(first_change, usual.size()) << "the same words as with sound";
+  EXPECT_GT(first_change, usual.size() * 3 / 4) << "more than the foot changed";
+
+  ShowRun::press({"Return"});
+  ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
+  EXPECT_EQ(run.terminate().exit_status, 0) << run.errors();
+  EXPECT_EQ(read_bytes(run.config()).at(1), 1);
+  EXPECT_NE(run.errors().find("the show will be silent"), std::string::npos) << run.errors();
 }
 
 TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "capture_run.h"
+#include "live_play.h"
 #include "options.h"
 
 namespace {
@@ -38,5 +39,5 @@ int main(int argc, char** argv) {
        {&o.png_dir, &o.video_file, &o.audio_file, &o.trace_file, &o.contact_sheet_file}) {
     *path = absolute(*path);
   }
-  return run_capture(o);
+  return o.play ? run_live_play(o) : run_capture(o);
 }

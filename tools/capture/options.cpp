@@ -68,6 +68,9 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
     o.trace_file = value;
   } else if (name == "--contact-sheet") {
     o.contact_sheet_file = value;
+  } else if (name == "--buffer") {
+    ok = parse_int(value, 256, 16384, o.buffer);
+    if (!ok) error = "--buffer wants a count of stereo frames 256..16384";
   }
   if (ok && value.empty()) {
     ok = false;
@@ -77,9 +80,9 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
 }
 
 bool takes_value(const std::string& name) {
-  static const char* const names[] = {"--media",  "--size",  "--seed",         "--from",
-                                      "--frames", "--every", "--png",          "--video",
-                                      "--audio",  "--trace", "--contact-sheet"};
+  static const char* const names[] = {"--media",  "--size",  "--seed",          "--from",
+                                      "--frames", "--every", "--png",           "--video",
+                                      "--audio",  "--trace", "--contact-sheet", "--buffer"};
   return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
@@ -87,6 +90,8 @@ std::string check_combination(const CaptureOptions& o) {
   const bool writes = !o.png_dir.empty() || !o.video_file.empty() || !o.audio_file.empty() ||
                       !o.trace_file.empty() || !o.contact_sheet_file.empty();
   if (o.bench && writes) return "--bench writes nothing: leave out the output options";
+  if (o.play && (writes || o.bench)) return "--play writes nothing: leave out the other options";
+  if (o.buffer != 0 && !o.play) return "--buffer goes with --play";
   return {};
 }
 
@@ -101,6 +106,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
       o.help = true;
     } else if (arg == "--bench") {
       o.bench = true;
+    } else if (arg == "--play") {
+      o.play = true;
     } else if (takes_value(arg)) {
       if (i + 1 >= args.size()) {
         parsed.error = arg + " wants a value";
@@ -148,6 +155,9 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --contact-sheet FILE   one PNG with a frame of every stage 0..9 (runs the whole show)
   --bench                time the written frames (median and 95th percentile per stage)
                          and the start-up; writes nothing
+  --play                 play frames F on in real time, with sound on the sound output
+                         (the frames before F run first, silently, as fast as they can)
+  --buffer N             with --play: the sound output's buffer, in stereo frames
   --help                 this text
 
 Bad options end with a one-line message and exit status 2.

@@ -19,6 +19,8 @@ struct CaptureOptions {
   std::string trace_file;
   std::string contact_sheet_file;
   bool bench = false;
+  bool play = false;  // in real time to the sound output, from `from` on
+  int buffer = 0;     // the output's buffer in stereo frames; 0: the show's own
   bool help = false;
 };
 
