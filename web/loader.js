@@ -187,16 +187,12 @@ var swirlbeamLoader = (function () {
       .catch((e) => Promise.reject(new Failure(cannotRun, String(e))));
   }
 
-  // The checked code runs with the checked data and code; the program fetches nothing itself.
+  // The program runs only once all three files have come whole: it fetches nothing itself.
   function run(js, data, module) {
     Module.getPreloadedPackage = () => data.bytes;
-    // The runtime's own decoding of the packed pictures and sounds: the program reads the bytes.
-    Module.noImageDecoding = Module.noAudioDecoding = true;
     Module.instantiateWasm = (imports, done) => {
-      module.then((compiled) => WebAssembly.instantiate(compiled, imports)
-        .then((instance) => done(instance, compiled), (e) => Promise.reject(
-          new Failure(cannotRun, String(e)))))
-        .catch(failWith);
+      WebAssembly.instantiate(module, imports).then((instance) => done(instance, module),
+                                                    (e) => fail(cannotRun, String(e)));
       return {};
     };
     const script = document.createElement('script');
@@ -204,21 +200,24 @@ var swirlbeamLoader = (function () {
     document.body.append(script);
   }
 
-  // A build the service worker has installed meanwhile is taken when the page starts, before
-  // anything of the old one is loaded: the page starts again on it.
-  function takeNewVersion() {
+  // A build the service worker has installed meanwhile is taken when the page starts again: the
+  // new worker takes over first, then the page loads, all of it from the new build.
+  function takeOver() {
     if (!workers) return Promise.resolve(false);
     return navigator.serviceWorker.getRegistration().then((found) => {
       if (!found || !found.waiting || !navigator.serviceWorker.controller) return false;
       return new Promise((resolve) => {
-        navigator.serviceWorker.addEventListener('controllerchange', resolve, {once: true});
-        setTimeout(resolve, 3000);  // a worker that never takes over: start again anyway
+        navigator.serviceWorker.addEventListener('controllerchange', () => resolve(true),
+                                                 {once: true});
+        setTimeout(() => resolve(true), 3000);  // a worker that never takes over: load anyway
         found.waiting.postMessage('take-over');
-      }).then(() => {
-        location.reload();
-        return true;
       });
     }, () => false);
+  }
+
+  // "Play again" and the page's other fresh starts.
+  function restart() {
+    takeOver().then(() => location.reload());
   }
 
   function newVersionReady() {
@@ -251,8 +250,9 @@ var swirlbeamLoader = (function () {
                   'and open the address it prints; or serve this folder with any web server ' +
                   '(python3 -m http.server in it, then open http://127.0.0.1:8000/).');
     }
-    takeNewVersion().then((reloading) => {
-      if (reloading) return;
+    // A reload or a new visit while a new build waits: it takes over, and the page loads again.
+    takeOver().then((tookOver) => {
+      if (tookOver) return location.reload();
       const got = {};
       for (const name of program) {
         got[name] = download(name);
@@ -262,12 +262,10 @@ var swirlbeamLoader = (function () {
         build = list;
         showProgress();
         const checked = (name) => got[name].then(verify);
-        const module = checked('swirlbeam.wasm').then(compile);
-        module.catch(() => {});
-        return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data')])
-          .then((both) => run(both[0], both[1], module))
-          .then(() => module);
-      }).then(() => {
+        return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data'),
+                            checked('swirlbeam.wasm').then(compile)]);
+      }).then((all) => {
+        run(all[0], all[1], all[2]);
         if (!workers) return;
         if ('requestIdleCallback' in window) requestIdleCallback(keepOffline, {timeout: 5000});
         else setTimeout(keepOffline, 1000);
@@ -282,9 +280,9 @@ var swirlbeamLoader = (function () {
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'visible') lookForNewVersion();
     });
-    $('new-version-start').addEventListener('click', () => location.reload());
+    $('new-version-start').addEventListener('click', restart);
   }
   start();
 
-  return {build: () => build && build.id};
+  return {restart, build: () => build && build.id};
 })();

@@ -271,7 +271,7 @@
   }
 
   function returnToForm() {
-    afterBoxes = () => location.reload();
+    afterBoxes = () => swirlbeamLoader.restart();
     if (!$('messages').children.length) afterBoxes();
   }
 
@@ -313,7 +313,7 @@
     $('again').focus();
   }
 
-  $('again').addEventListener('click', () => location.reload());
+  $('again').addEventListener('click', () => swirlbeamLoader.restart());
 
   // The player's own media: any of the show's ten files, kept until put back to the defaults
 
@@ -345,7 +345,7 @@
       return false;
     }))).then((kept) => {
       if (!kept.includes(true)) return;
-      afterBoxes = () => location.reload();  // the start-up reads them anew
+      afterBoxes = () => swirlbeamLoader.restart();  // the start-up reads them anew
       whenBoxesClosed();
     });
   }
@@ -378,7 +378,7 @@
     removed.then(() => names.forEach((name) => FS.unlink(store + '/' + name)), (why) => {
       showMessage('Your own files are still kept: ' + why + '.', 'Swirlbeam', 0);
     }).then(() => {
-      afterBoxes = () => location.reload();
+      afterBoxes = () => swirlbeamLoader.restart();
       whenBoxesClosed();
     });
   });
