@@ -11,6 +11,7 @@ form are then its Total Blocking Time, measured instead of simulated. Then LOADS
 page's offline copy with the server stopped, and the size of that copy."""
 import os
 import signal
+import socket
 import statistics
 import subprocess
 import sys
@@ -152,15 +153,22 @@ def report(name, runs):
           f" (runs: {', '.join('%.0f/%.0f' % (r['longest'], r['blocking']) for r in runs)})")
 
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
 def main():
+    ports = free_port(), free_port()  # other runs may be serving at the same time
     servers = {
         "python http.server": ["python3", "-m", "http.server", "--bind", "127.0.0.1",
-                               "--directory", SITE, "8642"],
-        "nginx (gzip)": ["bash", os.path.join(HERE, "serve-nginx.sh"), SITE, "8643"],
+                               "--directory", SITE, str(ports[0])],
+        "nginx (gzip)": ["bash", os.path.join(HERE, "serve-nginx.sh"), SITE, str(ports[1])],
     }
     print(f"{LOADS} cold loads each, CPU slowed {SLOWDOWN:g}x; load average "
           f"{os.getloadavg()[0]:.2f} at the start")
-    for (name, command), port in zip(servers.items(), (8642, 8643)):
+    for (name, command), port in zip(servers.items(), ports):
         url = f"http://127.0.0.1:{port}/index.html"
         server = start(command, url)
         try:
@@ -169,7 +177,7 @@ def main():
             os.killpg(server.pid, signal.SIGTERM)
             server.wait()
     # The page's offline copy: one visit from nginx, then reloads with the server stopped.
-    url = "http://127.0.0.1:8643/index.html"
+    url = f"http://127.0.0.1:{ports[1]}/index.html"
     cold, offline, cached = load(url, start(servers["nginx (gzip)"], url))
     if offline:
         report("offline, from the page's cache", offline)
