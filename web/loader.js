@@ -262,6 +262,22 @@ var swirlbeamLoader = (function () {
     }).catch((e) => console.warn('swirlbeam: no offline copy here: ' + e));
   }
 
+  // Once the form works (or the program has ended): the worker's first install downloads and
+  // checks the whole build again, which must not compete with the program's start-up.
+  function afterStartUp(then) {
+    const ready = () => !$('dialog').hasAttribute('aria-busy') || !$('ended').hidden;
+    const go = () => ('requestIdleCallback' in window ? requestIdleCallback(then, {timeout: 3000})
+                                                       : setTimeout(then, 500));
+    if (ready()) return go();
+    const watch = new MutationObserver(() => {
+      if (!ready()) return;
+      watch.disconnect();
+      go();
+    });
+    watch.observe($('page'), {attributes: true, subtree: true,
+                              attributeFilter: ['aria-busy', 'hidden']});
+  }
+
   // The browser looks for a new build when the page loads; a show can last, so look again when
   // it has ended and when the page comes back into view.
   function lookForNewVersion() {
@@ -292,9 +308,7 @@ var swirlbeamLoader = (function () {
                             checked('swirlbeam.wasm').then(compile), warm]);
       }).then((all) => {
         run(all[0], all[1], all[2]);
-        if (!workers) return;
-        if ('requestIdleCallback' in window) requestIdleCallback(keepOffline, {timeout: 5000});
-        else setTimeout(keepOffline, 1000);
+        if (workers) afterStartUp(keepOffline);
       });
     }).catch(failWith);
   }
