@@ -203,26 +203,18 @@ var swirlbeamLoader = (function () {
 
   // The first WebGL context of a page starts the browser's GPU side, which can hold the page's
   // thread for most of a second (SwiftShader on a slow phone); one made first in a worker takes
-  // that start off the thread, and the page's own check then costs a few milliseconds. Resolves
-  // when done, or when it cannot be done in a worker here.
+  // that start off the thread, and the page's own check then costs a few milliseconds.
   function warmUpWebGL() {
     const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
                  'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
                  'if (lose) lose.loseContext(); postMessage(0);';
-    return new Promise((resolve) => {
-      if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
-      try {
-        const worker = new Worker(URL.createObjectURL(new Blob([code],
-                                                               {type: 'text/javascript'})));
-        worker.onmessage = worker.onerror = () => {
-          worker.terminate();
-          resolve();
-        };
-        setTimeout(resolve, 3000);  // no waiting on a worker that never answers
-      } catch (e) {
-        resolve();
-      }
-    });
+    if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return;
+    try {
+      const worker = new Worker(URL.createObjectURL(new Blob([code], {type: 'text/javascript'})));
+      worker.onmessage = worker.onerror = () => worker.terminate();
+    } catch (e) {
+      // a page that may not start workers checks on its own thread, as before
+    }
   }
 
   // A build the service worker has installed meanwhile is taken when the page starts again: the
@@ -294,7 +286,7 @@ var swirlbeamLoader = (function () {
     // A reload or a new visit while a new build waits: it takes over, and the page loads again.
     takeOver().then((tookOver) => {
       if (tookOver) return location.reload();
-      const warm = warmUpWebGL();
+      warmUpWebGL();  // meanwhile; not waited for, as the page's own check would then wait less
       const got = {};
       for (const name of program) {
         got[name] = download(name);
@@ -305,7 +297,7 @@ var swirlbeamLoader = (function () {
         showProgress();
         const checked = (name) => got[name].then(verify);
         return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data'),
-                            checked('swirlbeam.wasm').then(compile), warm]);
+                            checked('swirlbeam.wasm').then(compile)]);
       }).then((all) => {
         run(all[0], all[1], all[2]);
         if (workers) afterStartUp(keepOffline);

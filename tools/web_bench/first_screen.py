@@ -36,11 +36,13 @@ const mark = (name) => { if (!(name in window.marks)) window.marks[name] = perfo
 new PerformanceObserver((list) => {
   for (const e of list.getEntries()) window.longTasks.push([e.startTime, e.duration]);
 }).observe({type: 'longtask', buffered: true});
-const compile = WebAssembly.compileStreaming;
-WebAssembly.compileStreaming = (...args) => compile(...args).then((r) => {
-  mark('compiled');
-  return r;
-});
+for (const name of ['compileStreaming', 'instantiateStreaming']) {
+  const compile = WebAssembly[name];
+  WebAssembly[name] = (...args) => compile(...args).then((r) => {
+    mark('compiled');
+    return r;
+  });
+}
 window.Module = {
   preRun: [() => mark('downloaded')],
   monitorRunDependencies: (left) => { if (left === 0) mark('started'); },
@@ -131,7 +133,8 @@ def load(url, server=None):
 def report(name, runs):
     def median(pick):
         values = [pick(run) for run in runs]
-        return statistics.median(v for v in values if v is not None)
+        values = [v for v in values if v is not None]
+        return statistics.median(values) if values else float("nan")
 
     usable = [run["marks"]["usable"] for run in runs]
     print(f"{name}: usable form {median(lambda r: r['marks']['usable']):.0f} ms "
