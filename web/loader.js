@@ -203,18 +203,25 @@ var swirlbeamLoader = (function () {
 
   // The first WebGL context of a page starts the browser's GPU side, which can hold the page's
   // thread for most of a second (SwiftShader on a slow phone); one made first in a worker takes
-  // that start off the thread, and the page's own check then costs a few milliseconds.
+  // that start off the thread, and the page's own check then costs a few milliseconds. Resolves
+  // when done, or at once where it cannot be done in a worker.
   function warmUpWebGL() {
     const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
                  'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
                  'if (lose) lose.loseContext(); postMessage(0);';
-    if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return;
-    try {
-      const worker = new Worker(URL.createObjectURL(new Blob([code], {type: 'text/javascript'})));
-      worker.onmessage = worker.onerror = () => worker.terminate();
-    } catch (e) {
-      // a page that may not start workers checks on its own thread, as before
-    }
+    return new Promise((resolve) => {
+      if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
+      try {
+        const worker = new Worker(URL.createObjectURL(new Blob([code],
+                                                               {type: 'text/javascript'})));
+        worker.onmessage = worker.onerror = () => {
+          worker.terminate();
+          resolve();
+        };
+      } catch (e) {
+        resolve();  // a page that may not start workers checks on its own thread
+      }
+    });
   }
 
   // A build the service worker has installed meanwhile is taken when the page starts again: the
@@ -286,7 +293,7 @@ var swirlbeamLoader = (function () {
     // A reload or a new visit while a new build waits: it takes over, and the page loads again.
     takeOver().then((tookOver) => {
       if (tookOver) return location.reload();
-      warmUpWebGL();  // meanwhile; not waited for, as the page's own check would then wait less
+      const warm = warmUpWebGL();
       const got = {};
       for (const name of program) {
         got[name] = download(name);
@@ -298,6 +305,11 @@ var swirlbeamLoader = (function () {
         const checked = (name) => got[name].then(verify);
         return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data'),
                             checked('swirlbeam.wasm').then(compile)]);
+      }).then((all) => {
+        // Up to a second more for the GPU side to start: the page's thread is free meanwhile,
+        // and beyond that the page's own check waits for what remains.
+        return Promise.race([warm, new Promise((resolve) => setTimeout(resolve, 1000))])
+          .then(() => all);
       }).then((all) => {
         run(all[0], all[1], all[2]);
         if (workers) afterStartUp(keepOffline);
