@@ -20,6 +20,7 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.support.ui import WebDriverWait
 
 SITE = sys.argv[1] if len(sys.argv) > 1 else "build-web/site"
@@ -117,8 +118,13 @@ def load(url, server=None):
             cold = usable_load(driver, lambda: driver.get(url))
             if server is None:
                 return cold, [], 0
-            WebDriverWait(driver, 60, poll_frequency=0.1).until(lambda d: d.execute_script(
-                "return !!navigator.serviceWorker.controller"))
+            try:
+                WebDriverWait(driver, 30, poll_frequency=0.1).until(lambda d: d.execute_script(
+                    "return !!navigator.serviceWorker.controller"))
+            except TimeoutException:  # a site without an offline copy
+                os.killpg(server.pid, signal.SIGTERM)
+                server.wait()
+                return cold, [], 0
             WebDriverWait(driver, 60, poll_frequency=0.1).until(
                 lambda d: d.execute_async_script("caches.keys().then(arguments[0])"))
             cached = driver.execute_async_script(CACHED)
