@@ -52,17 +52,18 @@ target_link_options(swirlbeam PRIVATE
 set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site}
   LINK_DEPENDS "${page_scripts};${glemu_copy}")
 
-# The page's loading figure counts against the program's two files, measured at each link.
-add_custom_command(TARGET swirlbeam POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -DSITE=${site} -P ${CMAKE_SOURCE_DIR}/cmake/web-sizes.cmake)
-
-# The page's own files beside the program's.
-set(page_files web/index.html web/page.css res/comet_swirl.xpm)
+# The page's own files beside the program's: its loader, its service worker (completed below) and
+# what an installed app shows, icons at the sizes browsers ask for included.
+set(page_files web/index.html web/page.css web/loader.js web/manifest.webmanifest
+  res/comet_swirl.xpm)
 foreach(file ${page_files})
   get_filename_component(name ${file} NAME)
   configure_file(${file} ${site}/${name} COPYONLY)
 endforeach()
 configure_file(res/icons/32x32.png ${site}/icon.png COPYONLY)
+foreach(size 180 192 512)
+  configure_file(res/icons/${size}x${size}.png ${site}/icons/${size}.png COPYONLY)
+endforeach()
 
 # The page carries its libraries' code, so it carries their licences too: Debian's copyright files
 # of the same versions, which the desktop build's packages install.
@@ -78,3 +79,11 @@ foreach(pair SDL2:libsdl2-2.0-0 SDL2_mixer:libsdl2-mixer-2.0-0 libjpeg-turbo:lib
   endif()
   configure_file(${copyright} ${site}/licences/${library}.txt COPYONLY)
 endforeach()
+
+# Each build's files with their sizes and SHA-256 and the build's id (build.json, sw.js), made
+# after every build: the loader checks each download against them, the worker caches one build.
+add_custom_target(site_manifest ALL
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/sw.js ${site}/sw.js
+  COMMAND ${CMAKE_COMMAND} -DSITE=${site} -P ${CMAKE_SOURCE_DIR}/cmake/web-manifest.cmake
+  VERBATIM)
+add_dependencies(site_manifest swirlbeam)

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon: three glowing arms, red, green and blue, winding out of a white-hot
 centre on black. Writes icon_32.xpm and icon_16.xpm (the window's icon, built into the program)
-and icons/NxN.png for the desktop's icon theme. Run it here after changing the design; its output
-is committed, so building needs no Python."""
+and icons/NxN.png for the desktop's icon theme and the web app. Run it here after changing the
+design; its output is committed, so building needs no Python."""
 import math
 import struct
 import zlib
@@ -65,5 +65,6 @@ def write_png(n):
 if __name__ == "__main__":
     for size in (32, 16):
         write_xpm(size)
-    for size in (16, 32, 48, 64, 128, 256):
+    # 180, 192 and 512: what phones and browsers ask of a web app.
+    for size in (16, 32, 48, 64, 128, 180, 192, 256, 512):
         write_png(size)

@@ -6,6 +6,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <iterator>
+
 #include "app/main_loop.h"
 #include "app/report_fatal.h"
 #include "app/scene.h"
@@ -73,6 +76,43 @@ void start_show(bool fullscreen) {
   }
   due = start_time;
   emscripten_set_main_loop(run_owed_frames, 0, 0);
+}
+
+// The start-up's steps after the settings, in load_sound's order: the sound output, the music,
+// then each sample. Each returns its fatal message, or null.
+struct SampleFile {
+  const char* name;
+  Sample** handle;
+};
+const SampleFile sample_files[] = {{"strike.wav", &strike_sample},
+                                   {"swirlbeam.wav", &swirlbeam_sample},
+                                   {"thanks.wav", &thanks_sample}};
+constexpr std::intptr_t start_steps = 2 + std::size(sample_files);
+
+const char* start_step(std::intptr_t step) {
+  if (step == 0) return start_sound(settings.music != 0) ? nullptr : sound_start_failure;
+  if (step == 1) {
+    song = load_song("music.dat");
+    return song != nullptr ? nullptr : music_load_failure;
+  }
+  const SampleFile& file = sample_files[step - 2];
+  *file.handle = load_sample(file.name);
+  return *file.handle != nullptr ? nullptr : sample_load_failure;
+}
+
+// One step a task, the browser's turn between them: a phone's slow start-up of the sound output
+// or of the music never holds the page's first paint or a tap in one long task.
+void run_start_step(void* index) {
+  const auto step = reinterpret_cast<std::intptr_t>(index);
+  if (const char* failure = start_step(step)) {
+    fail(failure);
+    return;
+  }
+  if (step + 1 < start_steps) {
+    emscripten_async_call(run_start_step, reinterpret_cast<void*>(step + 1), 0);
+  } else {
+    page_show_form(fill_dialog(settings));
+  }
 }
 
 }  // namespace
@@ -163,7 +203,8 @@ EMSCRIPTEN_KEEPALIVE int web_animation_frames() {
 
 }  // extern "C"
 
-// Start-up up to the settings form, as on the desktop; the page then waits for the player.
+// Start-up up to the settings form, as on the desktop, in the steps above; the page then waits
+// for the player.
 int main() {
   if (!load_settings()) {
     page_ended(0);
@@ -174,7 +215,6 @@ int main() {
     page_ended(fatal_exit_code);
     return 0;
   }
-  if (const char* failure = load_sound(settings.music != 0)) return fail(failure);
-  page_show_form(fill_dialog(settings));
+  emscripten_async_call(run_start_step, nullptr, 0);
   return 0;
 }

@@ -27,7 +27,6 @@
   Module.onRuntimeInitialized = begin;
   Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
   if (testMode) $('dialog').hidden = $('own-media').hidden = true;
-  watchLoading();
 
   // The store's files are read before the program starts; without them it plays with the
   // defaults, and the player is told.
@@ -165,7 +164,7 @@
   });
 
   function startAgain() {
-    afterSaving(() => location.reload());
+    afterSaving(() => swirlbeamLoader.restart());
   }
 
   // Runs a call into the program; an exit inside it (a fatal error) ends the page's program.
@@ -206,55 +205,6 @@
     $('loading').hidden = $('dialog').hidden = $('own-media').hidden = true;
     $('no-webgl').hidden = false;
     document.title = 'Swirlbeam (no WebGL)';
-  }
-
-  // Loading: the form shows at once, greyed, with the share of the program's code and data come
-  // so far; it works once the program has read its settings, music and samples (showForm).
-
-  function watchLoading() {
-    const come = {wasm: 0, data: 0};
-    let all = 0;  // both files' bytes, from the build
-    const show = () => {
-      if (state !== 'loading' || !all) return;
-      const share = Math.min(1, (come.wasm + come.data) / all);
-      const text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
-      if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
-    };
-    fetch('sizes.json').then((r) => r.json()).then((sizes) => {
-      all = sizes.wasm + sizes.data;
-      show();
-    }).catch((e) => console.error('swirlbeam: sizes: ' + e));
-    Module.setStatus = () => {  // the data file's download calls this as it goes
-      const data = Module.dataFileDownloads && Module.dataFileDownloads['swirlbeam.data'];
-      if (data) come.data = data.loaded;
-      show();
-    };
-    // The code compiles as it comes, as Emscripten's own loader does; a copy of the stream counts.
-    Module.instantiateWasm = (imports, done) => {
-      const url = 'swirlbeam.wasm';
-      const finish = (result) => done(result.instance, result.module);
-      fetch(url, {credentials: 'same-origin'}).then((response) => {
-        countBytes(response.clone(), (n) => { come.wasm = n; show(); });
-        return WebAssembly.instantiateStreaming(response, imports).catch((e) => {
-          console.warn('swirlbeam: compiling as it comes failed (' + e + '); compiling at the end');
-          return fetch(url, {credentials: 'same-origin'}).then((again) => again.arrayBuffer())
-            .then((bytes) => WebAssembly.instantiate(bytes, imports));
-        });
-      }).then(finish, (e) => abort('swirlbeam.wasm: ' + e));
-      return {};
-    };
-  }
-
-  function countBytes(response, onBytes) {
-    if (!response.body) return;
-    const reader = response.body.getReader();
-    let n = 0;
-    const next = () => reader.read().then((chunk) => {
-      if (chunk.done) return;
-      onBytes(n += chunk.value.length);
-      return next();
-    });
-    next().catch(() => {});
   }
 
   // The settings form

@@ -8,7 +8,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 site=${1:-build-web/site}
 out=${2:-${TMPDIR:-/tmp}/swirlbeam-lighthouse.json}
 version=12.2.3
-port=8644
+# A free port: other runs may be serving at the same time.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
 bash "$here/../../scripts/install-deps.sh" chromium nginx
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/swirlbeam/lighthouse

@@ -1,0 +1,332 @@
+// Swirlbeam's loader, the page's first script. It downloads the program's code and data and
+// checks each file against the size and SHA-256 the build wrote into build.json before any of it
+// runs, so that a damaged download, or files of two builds, never reach the program; it says in
+// words what failed; and through the service worker (sw.js) it keeps one build for offline play,
+// switching to a newly deployed one only when the page starts again.
+var Module = typeof Module === 'object' ? Module : {};  // a host page may set hooks first
+var swirlbeamLoader = (function () {
+  const $ = (id) => document.getElementById(id);
+  const program = ['swirlbeam.js', 'swirlbeam.wasm', 'swirlbeam.data'];
+  const params = new URLSearchParams(location.search);
+  const testAddress = params.has('frame') || params.has('trace');
+  const workers = serviceWorkers() && location.protocol !== 'file:' && !testAddress;
+  const tryAgain = 'Reload the page to download it again. If that does not help, the site\'s ' +
+                   'copy is damaged or being updated: try again later.';
+  let build = null;  // build.json: this build's id and files
+  let failed = false;
+  let registration = null;
+
+  // Null where there are none: the getter itself throws in a sandboxed frame.
+  function serviceWorkers() {
+    try {
+      return navigator.serviceWorker || null;
+    } catch (e) {
+      return null;
+    }
+  }
+
+  function Failure(text, detail) {
+    this.text = text;
+    this.detail = detail || '';
+  }
+
+  const count = (n) => n.toLocaleString('en');
+
+  // What failed, in place of "Loading Swirlbeam…", with the technical detail below it.
+  function fail(text, detail) {
+    if (failed) return;
+    failed = true;
+    const loading = $('loading');
+    loading.textContent = 'Swirlbeam could not be loaded: ' + text;
+    if (detail) {
+      const small = document.createElement('small');
+      small.className = 'detail';
+      small.textContent = detail;
+      loading.append(small);
+    }
+    loading.setAttribute('role', 'alert');
+    $('dialog').hidden = $('own-media').hidden = true;
+    document.title = 'Swirlbeam (not loaded)';
+    console.error('swirlbeam: ' + loading.innerText);
+  }
+
+  function failWith(e) {
+    if (e instanceof Failure) return fail(e.text, e.detail);
+    fail('an unexpected error stopped it. ' + tryAgain, String(e && e.stack || e));
+  }
+
+  function unreachable(name, e) {
+    // A frame sandboxed without allow-same-origin may fetch nothing of its own site, and the
+    // browser hides why.
+    if (self.origin === 'null') {
+      return new Failure('its files cannot be fetched in a frame sandboxed without ' +
+                         'allow-same-origin.');
+    }
+    return new Failure(name + ' could not be downloaded: the connection failed. Check that ' +
+                       'this device is online and reload the page.', String(e));
+  }
+
+  function missing(name, response) {
+    const status = response.status + ' ' + response.statusText;
+    if (response.status === 404) {
+      return new Failure(name + ' is missing on the site (the server answered ' + status +
+                         '). The site is incomplete or being updated: try again later.',
+                         'GET ' + response.url + ': ' + status);
+    }
+    return new Failure(name + ' could not be downloaded: the server answered ' + status + '. ' +
+                       'Reload the page, or try again later.', 'GET ' + response.url + ': ' + status);
+  }
+
+  function damaged(name, why, detail) {
+    return new Failure('the download of ' + name + ' was damaged: ' + why + '. ' + tryAgain,
+                       detail);
+  }
+
+  // The loading figure: the share of the program's three files come so far.
+  const come = {};
+  function showProgress() {
+    if (failed || !build) return;
+    let all = 0, sum = 0;
+    for (const name of program) {
+      all += build.files[name].size;
+      sum += come[name] || 0;
+    }
+    const share = Math.min(1, sum / all);
+    const text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
+    if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
+  }
+
+  function readCounting(response, name) {
+    if (!response.body) return response.arrayBuffer();
+    const reader = response.body.getReader();
+    const chunks = [];
+    let n = 0;
+    const next = () => reader.read().then((chunk) => {
+      if (chunk.done) return;
+      chunks.push(chunk.value);
+      come[name] = n += chunk.value.length;
+      showProgress();
+      return next();
+    });
+    return next().then(() => {
+      const bytes = new Uint8Array(n);
+      let at = 0;
+      for (const chunk of chunks) {
+        bytes.set(chunk, at);
+        at += chunk.length;
+      }
+      return bytes.buffer;
+    });
+  }
+
+  // Revalidated with the host (or answered by the service worker): a copy in the browser's
+  // HTTP cache may belong to an older build.
+  function download(name) {
+    return fetch(name, {cache: 'no-cache', credentials: 'same-origin'}).then((response) => {
+      if (!response.ok) throw missing(name, response);
+      const got = {name: name, type: response.headers.get('Content-Type') || ''};
+      // The code compiles as it comes, from the one download; it runs only once checked.
+      if (name.endsWith('.wasm') && typeof WebAssembly === 'object' &&
+          WebAssembly.compileStreaming && /^application\/wasm/.test(got.type)) {
+        got.compiled = WebAssembly.compileStreaming(response.clone());
+        got.compiled.catch(() => {});
+      }
+      return readCounting(response, name).then((bytes) => {
+        got.bytes = bytes;
+        return got;
+      }, (e) => Promise.reject(new Failure(name + ' could not be downloaded: the connection ' +
+                                           'broke off. ' + tryAgain, String(e))));
+    }, (e) => Promise.reject(unreachable(name, e)));
+  }
+
+  function hex(buffer) {
+    return [...new Uint8Array(buffer)].map((b) => b.toString(16).padStart(2, '0')).join('');
+  }
+
+  // Size always; SHA-256 where the browser offers it (pages served over https, or from this
+  // machine), which is also where the service worker keeps the files.
+  function verify(got) {
+    const want = build.files[got.name];
+    const size = got.bytes.byteLength;
+    const page = /^text\/html/.test(got.type) ? ' (the server sent a web page in its place)' : '';
+    if (size !== want.size) {
+      const why = size < want.size ? 'only ' + count(size) + ' of its ' + count(want.size) +
+                  ' bytes came' : 'it has ' + count(size) + ' bytes, not ' + count(want.size);
+      throw damaged(got.name, why + page, 'build ' + build.id);
+    }
+    if (!(self.crypto && crypto.subtle)) return got;
+    return crypto.subtle.digest('SHA-256', got.bytes).then((digest) => {
+      const sha = hex(digest);
+      if (sha !== want.sha256) {
+        throw damaged(got.name, 'its contents are not those of this version of Swirlbeam' + page,
+                      'SHA-256 ' + sha + '; build ' + build.id + ' has ' + want.sha256);
+      }
+      return got;
+    });
+  }
+
+  function manifest() {
+    return fetch('build.json', {cache: 'no-cache', credentials: 'same-origin'})
+      .then((response) => {
+        if (!response.ok) throw missing('build.json', response);
+        return response.json().catch((e) => Promise.reject(damaged('build.json', 'it is not ' +
+                                                                   'the build\'s list of files',
+                                                                   String(e))));
+      }, (e) => Promise.reject(unreachable('build.json', e)));
+  }
+
+  const cannotRun = 'this browser could not run Swirlbeam\'s program code (WebAssembly). Try ' +
+                    'updating the browser, or another browser; some security settings turn ' +
+                    'WebAssembly off.';
+
+  function compile(wasm) {
+    if (typeof WebAssembly !== 'object') {
+      return Promise.reject(new Failure(cannotRun, 'WebAssembly is not available'));
+    }
+    return (wasm.compiled || WebAssembly.compile(wasm.bytes))
+      .catch((e) => Promise.reject(new Failure(cannotRun, String(e))));
+  }
+
+  // The program runs only once all three files have come whole: it fetches nothing itself.
+  function run(js, data, module) {
+    Module.getPreloadedPackage = () => data.bytes;
+    Module.instantiateWasm = (imports, done) => {
+      WebAssembly.instantiate(module, imports).then((instance) => done(instance, module),
+                                                    (e) => fail(cannotRun, String(e)));
+      return {};
+    };
+    // From a blob, not as inline text: the browser then parses it off the main thread.
+    const script = document.createElement('script');
+    script.src = URL.createObjectURL(new Blob([js.bytes], {type: 'text/javascript'}));
+    document.body.append(script);
+  }
+
+  // The first WebGL context of a page starts the browser's GPU side, which can hold the page's
+  // thread for most of a second (SwiftShader on a slow phone); one made first in a worker takes
+  // that start off the thread, and the page's own check then costs a few milliseconds. Resolves
+  // when done, or at once where it cannot be done in a worker.
+  function warmUpWebGL() {
+    const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
+                 'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
+                 'if (lose) lose.loseContext(); postMessage(0);';
+    return new Promise((resolve) => {
+      if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
+      try {
+        const worker = new Worker(URL.createObjectURL(new Blob([code],
+                                                               {type: 'text/javascript'})));
+        worker.onmessage = worker.onerror = () => {
+          worker.terminate();
+          resolve();
+        };
+      } catch (e) {
+        resolve();  // a page that may not start workers checks on its own thread
+      }
+    });
+  }
+
+  // A build the service worker has installed meanwhile is taken when the page starts again: the
+  // new worker takes over first, then the page loads, all of it from the new build.
+  function takeOver() {
+    if (!workers) return Promise.resolve(false);
+    return navigator.serviceWorker.getRegistration().then((found) => {
+      if (!found || !found.waiting || !navigator.serviceWorker.controller) return false;
+      return new Promise((resolve) => {
+        navigator.serviceWorker.addEventListener('controllerchange', () => resolve(true),
+                                                 {once: true});
+        setTimeout(() => resolve(true), 3000);  // a worker that never takes over: load anyway
+        found.waiting.postMessage('take-over');
+      });
+    }, () => false);
+  }
+
+  // "Play again" and the page's other fresh starts.
+  function restart() {
+    takeOver().then(() => location.reload());
+  }
+
+  function newVersionReady() {
+    if (navigator.serviceWorker.controller) $('new-version').hidden = false;
+  }
+
+  function keepOffline() {
+    navigator.serviceWorker.register('sw.js').then((found) => {
+      registration = found;
+      if (found.waiting) newVersionReady();
+      found.addEventListener('updatefound', () => {
+        const worker = found.installing;
+        worker.addEventListener('statechange', () => {
+          if (worker.state === 'installed') newVersionReady();
+        });
+      });
+    }).catch((e) => console.warn('swirlbeam: no offline copy here: ' + e));
+  }
+
+  // Once the form works (or the program has ended): the worker's first install downloads and
+  // checks the whole build again, which must not compete with the program's start-up.
+  function afterStartUp(then) {
+    const ready = () => !$('dialog').hasAttribute('aria-busy') || !$('ended').hidden;
+    const go = () => ('requestIdleCallback' in window ? requestIdleCallback(then, {timeout: 3000})
+                                                       : setTimeout(then, 500));
+    if (ready()) return go();
+    const watch = new MutationObserver(() => {
+      if (!ready()) return;
+      watch.disconnect();
+      go();
+    });
+    watch.observe($('page'), {attributes: true, subtree: true,
+                              attributeFilter: ['aria-busy', 'hidden']});
+  }
+
+  // The browser looks for a new build when the page loads; a show can last, so look again when
+  // it has ended and when the page comes back into view.
+  function lookForNewVersion() {
+    if (registration) registration.update().catch(() => {});  // offline: nothing to find
+  }
+
+  function start() {
+    if (location.protocol === 'file:') {
+      return fail('it must be served by a web server, as browsers do not let a page opened as a ' +
+                  'file load its program. In Swirlbeam\'s source folder, run bash scripts/web.sh ' +
+                  'and open the address it prints; or serve this folder with any web server ' +
+                  '(python3 -m http.server in it, then open http://127.0.0.1:8000/).');
+    }
+    // A reload or a new visit while a new build waits: it takes over, and the page loads again.
+    takeOver().then((tookOver) => {
+      if (tookOver) return location.reload();
+      const warm = warmUpWebGL();
+      const got = {};
+      for (const name of program) {
+        got[name] = download(name);
+        got[name].catch(() => {});  // reported below, in order
+      }
+      return manifest().then((list) => {
+        build = list;
+        showProgress();
+        const checked = (name) => got[name].then(verify);
+        return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data'),
+                            checked('swirlbeam.wasm').then(compile)]);
+      }).then((all) => {
+        // Up to a second more for the GPU side to start: the page's thread is free meanwhile,
+        // and beyond that the page's own check waits for what remains.
+        return Promise.race([warm, new Promise((resolve) => setTimeout(resolve, 1000))])
+          .then(() => all);
+      }).then((all) => {
+        run(all[0], all[1], all[2]);
+        if (workers) afterStartUp(keepOffline);
+      });
+    }).catch(failWith);
+  }
+
+  if (workers) {
+    new MutationObserver(() => {
+      if (!$('ended').hidden) lookForNewVersion();
+    }).observe($('ended'), {attributes: true, attributeFilter: ['hidden']});
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'visible') lookForNewVersion();
+    });
+    $('new-version-start').addEventListener('click', restart);
+  }
+  start();
+
+  return {restart, build: () => build && build.id};
+})();

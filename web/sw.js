@@ -1,0 +1,76 @@
+const build = {"id": "unbuilt", "files": {}};  // this build's files: written in by the build
+// Swirlbeam's service worker: one build of the site, kept whole in a cache of its own, so that
+// the page loads and plays with no network. A new build on the server changes this file (the
+// line above); the browser then installs its worker beside this one, and the page switches to it
+// only when it starts again (loader.js), never under a running show.
+const prefix = 'swirlbeam-';
+const cacheName = prefix + build.id;
+// What each file is served as from the cache, whatever the host sent: .wasm must stay
+// application/wasm for the browser to compile it as it streams.
+const types = {html: 'text/html; charset=utf-8', css: 'text/css', js: 'text/javascript',
+               wasm: 'application/wasm', json: 'application/json', png: 'image/png',
+               txt: 'text/plain; charset=utf-8', webmanifest: 'application/manifest+json'};
+
+function hex(buffer) {
+  return [...new Uint8Array(buffer)].map((b) => b.toString(16).padStart(2, '0')).join('');
+}
+
+// The file as this build has it, revalidated with the host; rejects if the host has another
+// (a deployment half-way), so that no cache ever holds files of two builds.
+async function download(name) {
+  const want = build.files[name];
+  const response = await fetch(name, {cache: 'no-cache', credentials: 'same-origin'});
+  if (!response.ok) throw new Error(name + ': ' + response.status);
+  const bytes = await response.arrayBuffer();
+  const sha = hex(await crypto.subtle.digest('SHA-256', bytes));
+  if (bytes.byteLength !== want.size || sha !== want.sha256) {
+    throw new Error(name + ' is not the one of build ' + build.id);
+  }
+  const type = types[name.split('.').pop()] || 'application/octet-stream';
+  return new Response(bytes, {headers: {'Content-Type': type}});
+}
+
+// All of the build or nothing: the cache is written only once every file has come and checked.
+async function fill() {
+  const names = Object.keys(build.files);
+  const responses = await Promise.all(names.map(download));
+  await caches.delete(cacheName);  // what an interrupted install may have left
+  const cache = await caches.open(cacheName);
+  try {
+    await Promise.all(names.map((name, i) => cache.put(name, responses[i])));
+    await cache.put('build.json', new Response(JSON.stringify(build),
+                                               {headers: {'Content-Type': types.json}}));
+  } catch (e) {
+    await caches.delete(cacheName);
+    throw e;
+  }
+}
+
+self.addEventListener('install', (event) => event.waitUntil(fill()));
+
+// Once active (no page on the old build, or one starting again asked for it), the other builds'
+// caches go: pages still showing an old build have all of it in memory.
+self.addEventListener('activate', (event) => event.waitUntil((async () => {
+  for (const name of await caches.keys()) {
+    if (name.startsWith(prefix) && name !== cacheName) await caches.delete(name);
+  }
+  await self.clients.claim();
+})()));
+
+self.addEventListener('message', (event) => {
+  if (event.data === 'take-over') self.skipWaiting();
+});
+
+// The build's files from its cache; anything else from the network, as without a worker.
+self.addEventListener('fetch', (event) => {
+  const request = event.request;
+  if (request.method !== 'GET') return;
+  const url = new URL(request.url);
+  const scope = new URL(self.registration.scope);
+  if (url.origin !== scope.origin || !url.pathname.startsWith(scope.pathname)) return;
+  let name = url.pathname.slice(scope.pathname.length);
+  if (request.mode === 'navigate' && name === '') name = 'index.html';
+  if (!Object.prototype.hasOwnProperty.call(build.files, name) && name !== 'build.json') return;
+  event.respondWith(caches.open(cacheName).then((cache) => cache.match(name))
+    .then((cached) => cached || fetch(request)));
+});
