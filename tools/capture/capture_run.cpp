@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "app/effects.h"
 #include "app/frame.h"
@@ -130,10 +131,13 @@ struct Outputs {
   }
 };
 
-void print_bench_header(const CaptureOptions& o, int last_frame) {
+void print_bench_header(const CaptureOptions& o) {
   const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  std::printf("swirlbeam-capture --bench: %dx%d, timing frames %d..%d, every %d, on %s\n", o.width,
-              o.height, o.from, last_frame, o.every, renderer != nullptr ? renderer : "?");
+  const std::string which =
+      o.fps != 0 ? "at " + std::to_string(o.fps) + " fps" : "every " + std::to_string(o.every);
+  std::printf("swirlbeam-capture --bench: %dx%d, timing frames %d..%d, %s, on %s\n", o.width,
+              o.height, o.from, last_written_frame(o), which.c_str(),
+              renderer != nullptr ? renderer : "?");
 }
 
 }  // namespace
@@ -165,7 +169,7 @@ int run_capture(const CaptureOptions& o) {
   if (!open_show_window({o.width, o.height, o.seed, !outputs.sound_path.empty()})) return 1;
 
   const int last_frame = outputs.sheet != nullptr ? show_frame_count() - 1 : last_step_to_run(o);
-  if (o.bench) print_bench_header(o, last_frame);
+  if (o.bench) print_bench_header(o);
   BenchRecorder bench;
   ProgressBar progress(last_frame + 1, isatty(STDERR_FILENO) == 1);
   double startup_ms = 0;
