@@ -39,25 +39,8 @@ std::vector<std::int16_t> as_samples(const std::vector<unsigned char>& bytes) {
   return samples;
 }
 
-// The top-level boxes of an MP4 file, in order.
-std::vector<std::string> mp4_boxes(const std::vector<unsigned char>& b) {
-  std::vector<std::string> boxes;
-  std::size_t at = 0;
-  while (at + 8 <= b.size()) {
-    std::uint64_t size = std::uint64_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
-    if (size == 1 && at + 16 <= b.size()) {
-      size = 0;
-      for (int i = 8; i < 16; ++i) size = size << 8 | b[at + i];
-    }
-    boxes.emplace_back(reinterpret_cast<const char*>(&b[at + 4]), 4);
-    if (size < 8) break;
-    at += size;
-  }
-  return boxes;
-}
-
-bool contains(const std::vector<unsigned char>& bytes, const std::string& text) {
-  return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+std::ptrdiff_t find(const std::vector<unsigned char>& bytes, const std::string& text) {
+  return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) - bytes.begin();
 }
 
 class PublishingCaptures : public ::testing::Test {
@@ -88,12 +71,10 @@ TEST_F(PublishingCaptures, SixtyAsecondShowsTheFramesDoneByThenWithTheStrikeOnIt
 
   const auto trace = read_lines(out.file("t.jsonl"));
   ASSERT_EQ(trace.size(), 70u);
-  for (int n = 2970; n < 3040; ++n) {
-    const std::string& line = trace[n - 2970];
-    ASSERT_EQ(json_value(line, "frame"), std::to_string(n));
-    EXPECT_EQ(json_value(line, "step"), std::to_string(5 * n / 3)) << n;
-    EXPECT_EQ(json_value(line, "stage"), n < 3000 ? "0" : "1") << n;
-  }
+  EXPECT_EQ(json_value(trace[0], "frame"), "2970");
+  EXPECT_EQ(json_value(trace[31], "step"), "5001");  // frame 3001: 5 x 3001 / 3, rounded down
+  EXPECT_EQ(json_value(trace[29], "stage"), "0");
+  EXPECT_EQ(json_value(trace[30], "stage"), "1");
 
   const Wav wav = read_wav(out.file("a.wav"));
   ASSERT_EQ(wav.samples.size(), 70u * 735 * 2);
@@ -112,11 +93,8 @@ TEST_F(PublishingCaptures, SixtyAsecondShowsTheFramesDoneByThenWithTheStrikeOnIt
   EXPECT_NE(probe.out.find("aac,LC,48000,2"), std::string::npos) << probe.out;
 
   const auto file = read_bytes(out.file("v.mp4"));
-  const auto boxes = mp4_boxes(file);
-  const auto moov = std::find(boxes.begin(), boxes.end(), "moov");
-  ASSERT_NE(moov, boxes.end());
-  EXPECT_LT(moov - boxes.begin(), std::find(boxes.begin(), boxes.end(), "mdat") - boxes.begin());
-  EXPECT_FALSE(contains(file, "elst"));  // nothing for players to honour or ignore
+  EXPECT_LT(find(file, "moov"), find(file, "mdat"));           // the index first
+  EXPECT_EQ(find(file, "elst"), std::ptrdiff_t(file.size()));  // no edit list to honour or ignore
 
   // Closed groups of half a second: a picture that needs no other every 30 frames.
   const ProcessResult keys = tool("ffprobe", {"-select_streams", "v", "-show_entries",
@@ -153,17 +131,9 @@ TEST_F(PublishingCaptures, MasterIsTheDrawnFramesAndMixLosslesslyAndTheSameOnEve
   }
   EXPECT_TRUE(read_bytes(out.file("m2.mkv.sound.wav")).empty());  // cleaned up
 
-  std::string sums[2];
-  for (int run = 0; run < 2; ++run) {
-    const std::string master = out.file("m" + std::to_string(run + 1) + ".mkv");
-    const ProcessResult r = tool("ffmpeg", {"-nostdin", "-i", master, "-f", "framemd5", "-"});
-    ASSERT_EQ(r.exit_status, 0) << r.err;
-    sums[run] = r.out;
-  }
-  // Five pictures, then the sound.
-  EXPECT_NE(sums[0].find("\n0,          4,"), std::string::npos) << sums[0];
-  EXPECT_NE(sums[0].find("\n1,          0,"), std::string::npos) << sums[0];
-  EXPECT_EQ(sums[0], sums[1]);
+  const ProcessResult sums = tool("ffmpeg", {"-i", out.file("m1.mkv"), "-f", "framemd5", "-"});
+  EXPECT_NE(sums.out.find("\n1,          0,"), std::string::npos) << sums.out;  // with sound
+  EXPECT_EQ(sums.out, tool("ffmpeg", {"-i", out.file("m2.mkv"), "-f", "framemd5", "-"}).out);
   EXPECT_EQ(read_bytes(out.file("m1.mkv")), read_bytes(out.file("m2.mkv")));
 
   ASSERT_TRUE(decode(out.file("m1.mkv"), {"-map", "0:v", "-f", "rawvideo", "-pix_fmt", "rgb24"},
