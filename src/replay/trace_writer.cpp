@@ -68,10 +68,11 @@ void append_comets(std::string& out) {
 
 }  // namespace
 
-std::string trace_line(int frame) {
+std::string trace_line(int frame, int step) {
   std::string out;
   out.reserve(1024);
   out += "{\"frame\":" + std::to_string(frame);
+  if (step >= 0) out += ",\"step\":" + std::to_string(step);
   out += ",\"stage\":" + std::to_string(effects.stage);
   out += ",\"rng\":" + std::to_string(rng_state()) + ',';
   append_effects(out);
@@ -92,8 +93,8 @@ bool TraceWriter::open(const std::string& path, std::string& error) {
   return file_ != nullptr;
 }
 
-bool TraceWriter::write(int frame) {
-  const std::string line = trace_line(frame) + '\n';
+bool TraceWriter::write(int frame, int step) {
+  const std::string line = trace_line(frame, step) + '\n';
   return std::fwrite(line.data(), 1, line.size(), file_) == line.size();
 }
 

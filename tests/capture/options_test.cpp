@@ -59,6 +59,37 @@ TEST(CaptureOptions, PlayTakesAStretchAndABufferSize) {
   EXPECT_EQ(parse({"--play"}).options.buffer, 0);  // the show's own
 }
 
+TEST(CaptureOptions, FpsCountsDisplayFramesForTheRangeAndTheSound) {
+  const ParsedOptions p =
+      parse({"--fps", "60", "--from", "10100", "--frames", "50", "--master", "m.mkv"});
+  ASSERT_EQ(p.error, "");
+  const CaptureOptions& o = p.options;
+  EXPECT_EQ(o.master_file, "m.mkv");
+  EXPECT_EQ(last_written_frame(o), 10110);  // stops at the show's end
+  EXPECT_EQ(last_step_to_run(o), 16850);
+  EXPECT_EQ(written_frame_at_step(o, 16850), 10110);
+  EXPECT_EQ(written_frame_at_step(o, 16831), -1);  // display frame 10099, before --from
+  EXPECT_EQ(written_frame_at_step(o, 16833), 10100);
+  // 735 mix samples a display frame, up to the end of the last frame's time.
+  EXPECT_EQ(written_sound(o).first, 10100LL * 735);
+  EXPECT_EQ(written_sound(o).end, 10111LL * 735);
+  EXPECT_EQ(output_frame_rate(o), "60");
+  EXPECT_EQ(half_second_of_frames(o), 30);
+
+  const CaptureOptions at24 = parse({"--fps", "24", "--from", "1", "--frames", "2"}).options;
+  EXPECT_EQ(written_sound(at24).first, 1837);  // half a sample rounds down
+  EXPECT_EQ(written_sound(at24).end, 5512);
+
+  const CaptureOptions every = parse({"--from", "100", "--frames", "50", "--every", "3"}).options;
+  EXPECT_EQ(written_sound(every).end, 150 * 441);
+  EXPECT_EQ(output_frame_rate(every), "100/3");
+  EXPECT_EQ(half_second_of_frames(parse({"--every", "99"}).options), 1);
+
+  const std::string both = parse({"--every", "1", "--fps", "60"}).error;
+  EXPECT_NE(both.find("--every"), std::string::npos) << both;
+  EXPECT_NE(both.find("--fps"), std::string::npos) << both;
+}
+
 TEST(CaptureOptions, FramesPastTheShowsEndStopAtItsLastFrame) {
   const ParsedOptions p = parse({"--from", "16800", "--frames", "1000"});
   ASSERT_EQ(p.error, "");
@@ -88,9 +119,15 @@ TEST(CaptureOptions, BadOptionsGiveOneLineReasons) {
       {"--bench", "--trace", "t"},
       {"--play", "--audio", "a.wav"},
       {"--play", "--bench"},
+      {"--play", "--fps", "60"},
       {"--buffer", "2048"},
       {"--play", "--buffer", "255"},
       {"--play", "--buffer", "16385"},
+      {"--bench", "--master", "m.mkv"},
+      {"--fps", "23"},
+      {"--fps", "101"},
+      {"--fps", "60", "--every", "2"},
+      {"--fps", "60", "--from", "10111"},
   };
   for (const auto& args : bad) {
     const ParsedOptions p = parse(args);
@@ -102,9 +139,9 @@ TEST(CaptureOptions, BadOptionsGiveOneLineReasons) {
 TEST(CaptureOptions, HelpNamesEveryOption) {
   EXPECT_TRUE(parse({"--help"}).options.help);
   const std::string help = usage_text();
-  for (const char* name :
-       {"--media", "--size", "--seed", "--from", "--frames", "--every", "--png", "--video",
-        "--audio", "--trace", "--bench", "--contact-sheet", "--play", "--buffer"}) {
+  for (const char* name : {"--media", "--size", "--seed", "--from", "--frames", "--every", "--png",
+                           "--video", "--audio", "--trace", "--bench", "--contact-sheet", "--play",
+                           "--buffer", "--fps", "--master"}) {
     EXPECT_NE(help.find(name), std::string::npos) << name;
   }
 }

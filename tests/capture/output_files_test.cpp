@@ -132,6 +132,7 @@ TEST(TraceLines, HoldTheStateExactlyInTheDocumentedShape) {
             "\"alpha\":-1,\"target_index\":0},"
             "{\"slot\":1,\"position\":[0,0,0],\"velocity\":[0,0,0],\"alpha\":1,"
             "\"target_index\":1}]}");
+  EXPECT_EQ(trace_line(5400, 9000).rfind("{\"frame\":5400,\"step\":9000,\"stage\":3,", 0), 0u);
 }
 
 TEST(ContactSheet, PutsEachStageInItsOwnLabelledTile) {

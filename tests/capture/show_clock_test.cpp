@@ -28,3 +28,30 @@ TEST(VirtualClock, SteppingEntersEachStageInItsFrameAndEndsWithTheLastOne) {
     EXPECT_EQ(entered_at[stage], first_frame_of_stage(stage)) << stage;
   }
 }
+
+// A display shows the newest show frame done by its own frame's time, never an older one, and
+// goes on until it shows the last one.
+TEST(DisplayRates, EachFrameShowsTheLastShowFrameDoneByItsTimeAndTheShowEndsOnItsLast) {
+  const int last_step = show_frame_count() - 1;
+  for (const int fps : {24, 37, 50, 60, 100}) {
+    const int count = display_frame_count(fps);
+    int previous = -1;
+    for (int n = 0; n < count; ++n) {
+      const int step = step_shown_at(n, fps);
+      ASSERT_GT(step, previous) << fps << " fps, frame " << n;
+      ASSERT_LE(step * fps, n * frames_per_second) << fps << " fps, frame " << n;  // done by then
+      if (step < last_step) {
+        ASSERT_GT((step + 1) * fps, n * frames_per_second) << fps << " fps, frame " << n;
+      }
+      ASSERT_EQ(display_frame_showing(step, fps), n) << fps << " fps, frame " << n;
+      previous = step;
+    }
+    EXPECT_EQ(previous, last_step) << fps;
+    EXPECT_LT(step_shown_at(count - 2, fps), last_step) << fps;
+    EXPECT_EQ(step_shown_at(count, fps), last_step) << fps;  // nothing after the end
+  }
+  EXPECT_EQ(display_frame_count(60), 10111);
+  EXPECT_EQ(display_frame_count(100), show_frame_count());
+  EXPECT_EQ(display_frame_showing(5002, 60), -1);  // between two display frames
+  EXPECT_EQ(display_frame_showing(last_step + 1, 60), -1);
+}

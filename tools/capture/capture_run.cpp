@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "app/effects.h"
 #include "app/frame.h"
@@ -53,15 +54,19 @@ struct Outputs {
   const CaptureOptions& o;
   TraceWriter trace;
   SoundtrackWriter sound;
+  std::string sound_path;  // the --audio file, or the master's sound before it is muxed in
   VideoPipe video;
+  VideoPipe master;
   std::unique_ptr<PngQueue> pictures;
   std::unique_ptr<ContactSheet> sheet;
 
   explicit Outputs(const CaptureOptions& options) : o(options) {}
 
-  bool wants_pixels(int frame, bool kept) const {
-    return (kept && (!o.png_dir.empty() || !o.video_file.empty())) ||
-           (sheet != nullptr && sheet->wants(frame));
+  bool side_sound() const { return o.audio_file.empty() && !o.master_file.empty(); }
+
+  bool wants_pixels(int step, bool kept) const {
+    return (kept && (!o.png_dir.empty() || !o.video_file.empty() || !o.master_file.empty())) ||
+           (sheet != nullptr && sheet->wants(step));
   }
 
   bool open() {
@@ -71,33 +76,44 @@ struct Outputs {
       pictures = std::make_unique<PngQueue>();
     }
     if (!o.trace_file.empty() && !trace.open(o.trace_file, error)) return complain(error);
-    if (!o.audio_file.empty() && !sound.open(o.audio_file, error)) return complain(error);
+    sound_path = side_sound() ? o.master_file + ".sound.wav" : o.audio_file;
+    const SoundSpan span = written_sound(o);
+    if (!sound_path.empty() && !sound.open(sound_path, span.first, span.end, error))
+      return complain(error);
     if (!o.contact_sheet_file.empty()) sheet = std::make_unique<ContactSheet>(o.width, o.height);
+    const std::string rate = output_frame_rate(o);
     if (!o.video_file.empty() &&
-        !video.open(o.video_file, o.width, o.height, o.every, !o.audio_file.empty(), error))
+        !video.open(o.video_file, o.width, o.height, rate,
+                    publishing_video(half_second_of_frames(o)), !o.audio_file.empty(), error))
+      return complain(error);
+    if (!o.master_file.empty() &&
+        !master.open(o.master_file, o.width, o.height, rate, lossless_master(), true, error))
       return complain(error);
     return true;
   }
 
-  bool write_frame(int frame, bool kept) {
+  // `written`: the number the step is written under, or -1.
+  bool write_frame(int step, int written) {
+    const bool kept = written >= 0;
     std::string error;
-    if (wants_pixels(frame, kept)) {
+    if (wants_pixels(step, kept)) {
       std::vector<std::uint8_t> rgb = read_frame_pixels(o.width, o.height);
-      if (sheet != nullptr && sheet->wants(frame)) sheet->add(frame, effects.stage, rgb);
+      if (sheet != nullptr && sheet->wants(step)) sheet->add(step, effects.stage, rgb);
       if (kept && !o.video_file.empty() && !video.write_frame(rgb))
         return complain("ffmpeg stopped taking frames");
+      if (kept && !o.master_file.empty() && !master.write_frame(rgb))
+        return complain("ffmpeg stopped taking frames for the master");
       if (kept && pictures != nullptr &&
-          !pictures->add(numbered_png_path(o.png_dir, frame),
+          !pictures->add(numbered_png_path(o.png_dir, written),
                          {o.width, o.height, std::move(rgb)})) {
         pictures->finish(error);
         return complain(error);
       }
     }
-    if (kept && !o.trace_file.empty() && !trace.write(frame))
+    if (kept && !o.trace_file.empty() && !trace.write(written, o.fps != 0 ? step : -1))
       return complain(o.trace_file + ": " + std::strerror(errno));
-    const bool in_range = frame >= o.from && frame <= last_written_frame(o);
-    if (!o.audio_file.empty() && !sound.add_frame(in_range))
-      return complain(o.audio_file + ": " + std::strerror(errno));
+    if (!sound_path.empty() && !sound.add_frame())
+      return complain(sound_path + ": " + std::strerror(errno));
     return true;
   }
 
@@ -105,18 +121,23 @@ struct Outputs {
     std::string error;
     if (pictures != nullptr && !pictures->finish(error)) return complain(error);
     if (!o.trace_file.empty() && !trace.close(error)) return complain(error);
-    if (!o.audio_file.empty() && !sound.close(error)) return complain(error);
-    if (!o.video_file.empty() && !video.close(o.audio_file, error)) return complain(error);
-    if (sheet != nullptr && !write_png(o.contact_sheet_file, sheet->image(), error))
+    bool ok = sound_path.empty() || sound.close(error) || complain(error);
+    if (ok && !o.video_file.empty() && !video.close(o.audio_file, error)) ok = complain(error);
+    if (ok && !o.master_file.empty() && !master.close(sound_path, error)) ok = complain(error);
+    if (side_sound()) std::remove(sound_path.c_str());
+    if (ok && sheet != nullptr && !write_png(o.contact_sheet_file, sheet->image(), error))
       return complain(error);
-    return true;
+    return ok;
   }
 };
 
-void print_bench_header(const CaptureOptions& o, int last_frame) {
+void print_bench_header(const CaptureOptions& o) {
   const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  std::printf("swirlbeam-capture --bench: %dx%d, timing frames %d..%d, every %d, on %s\n", o.width,
-              o.height, o.from, last_frame, o.every, renderer != nullptr ? renderer : "?");
+  const std::string which =
+      o.fps != 0 ? "at " + std::to_string(o.fps) + " fps" : "every " + std::to_string(o.every);
+  std::printf("swirlbeam-capture --bench: %dx%d, timing frames %d..%d, %s, on %s\n", o.width,
+              o.height, o.from, last_written_frame(o), which.c_str(),
+              renderer != nullptr ? renderer : "?");
 }
 
 }  // namespace
@@ -124,8 +145,9 @@ void print_bench_header(const CaptureOptions& o, int last_frame) {
 int run_capture(const CaptureOptions& o) {
   std::signal(SIGPIPE, SIG_IGN);  // a dead ffmpeg shows as a failed write
   keep_freed_memory();            // as the show does, so that --bench times it as it plays
-  if (!o.video_file.empty() && !program_on_path("ffmpeg")) {
-    complain("--video needs ffmpeg, which is not on PATH (Debian: apt-get install ffmpeg)");
+  if ((!o.video_file.empty() || !o.master_file.empty()) && !program_on_path("ffmpeg")) {
+    complain(std::string(o.video_file.empty() ? "--master" : "--video") +
+             " needs ffmpeg, which is not on PATH (Debian: apt-get install ffmpeg)");
     return 1;
   }
   use_offscreen_video();
@@ -144,16 +166,17 @@ int run_capture(const CaptureOptions& o) {
   }
 
   const auto started = Clock::now();
-  if (!open_show_window({o.width, o.height, o.seed, !o.audio_file.empty()})) return 1;
+  if (!open_show_window({o.width, o.height, o.seed, !outputs.sound_path.empty()})) return 1;
 
-  const int last_frame = outputs.sheet != nullptr ? show_frame_count() - 1 : last_written_frame(o);
-  if (o.bench) print_bench_header(o, last_frame);
+  const int last_frame = outputs.sheet != nullptr ? show_frame_count() - 1 : last_step_to_run(o);
+  if (o.bench) print_bench_header(o);
   BenchRecorder bench;
   ProgressBar progress(last_frame + 1, isatty(STDERR_FILENO) == 1);
   double startup_ms = 0;
   bool ok = true;
   for (int frame = 0; frame <= last_frame && ok; ++frame) {
-    const bool kept = is_kept_frame(o, frame);
+    const int written = written_frame_at_step(o, frame);
+    const bool kept = written >= 0;
     // The benchmark times the kept frames (and the first, for the start-up) drawn in full.
     const bool looked_at = o.bench ? frame == 0 || kept : outputs.wants_pixels(frame, kept);
     fast_forward(!looked_at);
@@ -166,7 +189,7 @@ int run_capture(const CaptureOptions& o) {
     if (frame == 0) startup_ms = ms_between(started, t2);
     if (kept) bench.add(effects.stage, ms_between(t0, t2), ms_between(t1, t2));
 
-    ok = outputs.write_frame(frame, kept);
+    ok = outputs.write_frame(frame, written);
     progress.update(frame + 1);
     if (show_over) break;
   }

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   // The run changes into the media folder: outputs stay where the caller meant them.
-  for (std::string* path :
-       {&o.png_dir, &o.video_file, &o.audio_file, &o.trace_file, &o.contact_sheet_file}) {
+  for (std::string* path : {&o.png_dir, &o.video_file, &o.audio_file, &o.trace_file,
+                            &o.contact_sheet_file, &o.master_file}) {
     *path = absolute(*path);
   }
   return o.play ? run_live_play(o) : run_capture(o);

@@ -50,7 +50,7 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
     o.seed = static_cast<std::uint32_t>(n);
     if (!ok) error = "--seed wants a whole number 0..4294967295";
   } else if (name == "--from") {
-    ok = parse_int(value, 0, show_frame_count() - 1, o.from);
+    ok = parse_int(value, 0, 1 << 30, o.from);  // checked against the show's length later
     if (!ok) error = "--from wants a frame 0.." + std::to_string(show_frame_count() - 1);
   } else if (name == "--frames") {
     ok = parse_int(value, 1, 1 << 30, o.frames);
@@ -58,6 +58,13 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
   } else if (name == "--every") {
     ok = parse_int(value, 1, 1 << 30, o.every);
     if (!ok) error = "--every wants a count of 1 or more";
+  } else if (name == "--fps") {
+    ok = parse_int(value, lowest_fps, highest_fps, o.fps);
+    if (!ok)
+      error = "--fps wants a display rate " + std::to_string(lowest_fps) + ".." +
+              std::to_string(highest_fps);
+  } else if (name == "--master") {
+    o.master_file = value;
   } else if (name == "--png") {
     o.png_dir = value;
   } else if (name == "--video") {
@@ -80,18 +87,28 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
 }
 
 bool takes_value(const std::string& name) {
-  static const char* const names[] = {"--media",  "--size",  "--seed",          "--from",
-                                      "--frames", "--every", "--png",           "--video",
-                                      "--audio",  "--trace", "--contact-sheet", "--buffer"};
+  static const char* const names[] = {
+      "--media", "--size",  "--seed",  "--from",          "--frames", "--every",  "--png",
+      "--video", "--audio", "--trace", "--contact-sheet", "--fps",    "--master", "--buffer"};
   return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
-std::string check_combination(const CaptureOptions& o) {
+std::string check_combination(const CaptureOptions& o, bool every_given) {
   const bool writes = !o.png_dir.empty() || !o.video_file.empty() || !o.audio_file.empty() ||
-                      !o.trace_file.empty() || !o.contact_sheet_file.empty();
+                      !o.trace_file.empty() || !o.contact_sheet_file.empty() ||
+                      !o.master_file.empty();
   if (o.bench && writes) return "--bench writes nothing: leave out the output options";
-  if (o.play && (writes || o.bench)) return "--play writes nothing: leave out the other options";
+  if (o.play && (writes || o.bench || o.fps != 0))
+    return "--play writes nothing: leave out the other options";
   if (o.buffer != 0 && !o.play) return "--buffer goes with --play";
+  if (o.fps != 0 && every_given)
+    return "--every and --fps do not combine: --fps " + std::to_string(o.fps) +
+           " picks the show frames itself";
+  if (o.from >= output_frame_count(o)) {
+    std::string error = "--from wants a frame 0.." + std::to_string(output_frame_count(o) - 1);
+    if (o.fps != 0) error += " at --fps " + std::to_string(o.fps);
+    return error;
+  }
   return {};
 }
 
@@ -100,6 +117,7 @@ std::string check_combination(const CaptureOptions& o) {
 ParsedOptions parse_options(const std::vector<std::string>& args) {
   ParsedOptions parsed;
   CaptureOptions& o = parsed.options;
+  bool every_given = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -113,6 +131,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         parsed.error = arg + " wants a value";
         return parsed;
       }
+      every_given = every_given || arg == "--every";
       if (!take_value(arg, args[++i], o, parsed.error)) return parsed;
     } else if (arg.rfind("-", 0) == 0) {
       parsed.error = "unknown option " + arg + " (see --help)";
@@ -122,18 +141,51 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
       return parsed;
     }
   }
-  if (!o.help) parsed.error = check_combination(o);
+  if (!o.help) parsed.error = check_combination(o, every_given);
   return parsed;
 }
 
-int last_written_frame(const CaptureOptions& o) {
-  const long long end =
-      o.frames == 0 ? show_frame_count() : static_cast<long long>(o.from) + o.frames;
-  return static_cast<int>(std::min<long long>(end, show_frame_count())) - 1;
+int output_frame_count(const CaptureOptions& o) {
+  return o.fps != 0 ? display_frame_count(o.fps) : show_frame_count();
 }
 
-bool is_kept_frame(const CaptureOptions& o, int frame) {
-  return frame >= o.from && frame <= last_written_frame(o) && (frame - o.from) % o.every == 0;
+int last_written_frame(const CaptureOptions& o) {
+  const long long count = output_frame_count(o);
+  const long long end = o.frames == 0 ? count : static_cast<long long>(o.from) + o.frames;
+  return static_cast<int>(std::min(end, count)) - 1;
+}
+
+int written_frame_at_step(const CaptureOptions& o, int step) {
+  const int frame = o.fps != 0 ? display_frame_showing(step, o.fps) : step;
+  const bool kept = frame >= o.from && frame <= last_written_frame(o) &&
+                    (o.fps != 0 || (frame - o.from) % o.every == 0);
+  return kept ? frame : -1;
+}
+
+bool is_kept_frame(const CaptureOptions& o, int step) {
+  return written_frame_at_step(o, step) >= 0;
+}
+
+int last_step_to_run(const CaptureOptions& o) {
+  const int last = last_written_frame(o);
+  return o.fps != 0 ? step_shown_at(last, o.fps) : last;
+}
+
+SoundSpan written_sound(const CaptureOptions& o) {
+  // Sample positions in integers: written frame n starts at n x rate / frame rate.
+  const long long rate = static_cast<long long>(samples_per_frame) * frames_per_second;
+  const long long frames_a_second = o.fps != 0 ? o.fps : frames_per_second;
+  return {rate * o.from / frames_a_second, rate * (last_written_frame(o) + 1) / frames_a_second};
+}
+
+std::string output_frame_rate(const CaptureOptions& o) {
+  if (o.fps != 0) return std::to_string(o.fps);
+  return std::to_string(frames_per_second) + "/" + std::to_string(o.every);
+}
+
+int half_second_of_frames(const CaptureOptions& o) {
+  const int frames = o.fps != 0 ? o.fps / 2 : frames_per_second / 2 / o.every;
+  return std::max(1, frames);
 }
 
 const char* usage_text() {
@@ -147,9 +199,15 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --from F               first frame to write; earlier frames still run (default 0)
   --frames N             frames to write from F on (default: to the end of the show)
   --every K              write every K-th of those frames only (default 1)
+  --fps N                write what a display refreshing N times a second (24..100)
+                         shows: frame n is the last show frame done by n/N seconds;
+                         --from and --frames then count these frames (not with --every)
   --png DIR              numbered PNG pictures, DIR/frame-000000.png, ...
-  --video FILE           a video through ffmpeg, at 100/K frames a second, with the
-                         soundtrack when --audio is given too
+  --video FILE           an H.264 video (BT.709, tagged) through ffmpeg, at 100/K or N
+                         frames a second, with the soundtrack (AAC, 48 kHz) when --audio
+                         is given too
+  --master FILE.mkv      a lossless master: FFV1 pictures as drawn, FLAC soundtrack;
+                         the same bytes on every run with the same seed
   --audio FILE.wav       the soundtrack of the written frames, 44100 Hz 16-bit stereo
   --trace FILE           one JSON line per written frame: stage, random state, effects, comets
   --contact-sheet FILE   one PNG with a frame of every stage 0..9 (runs the whole show)

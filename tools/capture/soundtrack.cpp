@@ -1,5 +1,6 @@
 #include "soundtrack.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -93,8 +94,38 @@ bool WavWriter::close(std::string& error) {
   return ok;
 }
 
-bool SoundtrackWriter::add_frame(bool keep) {
+bool SoundtrackWriter::open(const std::string& path, long long first, long long end,
+                            std::string& error) {
+  path_ = path;
+  first_ = first;
+  end_ = end;
+  rendered_ = 0;
+  return wav_.open(path, sound_rate, error);
+}
+
+bool SoundtrackWriter::render(int samples) {
   std::int16_t block[2 * samples_per_frame];
-  render_sound_recording(block, samples_per_frame);
-  return !keep || wav_.write(block, samples_per_frame);
+  render_sound_recording(block, samples);
+  const long long from = std::max(first_, rendered_);
+  const long long to = std::min(end_, rendered_ + samples);
+  const long long at = from - rendered_;
+  rendered_ += samples;
+  return to <= from || wav_.write(block + 2 * at, static_cast<int>(to - from));
+}
+
+bool SoundtrackWriter::add_frame() {
+  return render(samples_per_frame);
+}
+
+bool SoundtrackWriter::close(std::string& error) {
+  bool ok = true;
+  // The last written frame stays on screen for its whole time, which may reach past the last
+  // show frame run: the mix goes on under it.
+  while (ok && rendered_ < end_) {
+    ok = render(static_cast<int>(std::min<long long>(samples_per_frame, end_ - rendered_)));
+  }
+  const int write_errno = errno;
+  if (!wav_.close(error)) return false;
+  if (!ok) error = path_ + ": " + std::strerror(write_errno);
+  return ok;
 }

@@ -28,16 +28,21 @@ class WavWriter {
   std::uint64_t frames_ = 0;
 };
 
-// Needs the sound recording to have started before the scene set-up (ShowSession).
+// Needs the sound recording to have started before the scene set-up (ShowSession). Keeps the
+// samples [first, end) of the soundtrack, counted from the show's start.
 class SoundtrackWriter {
  public:
-  bool open(const std::string& path, std::string& error) {
-    return wav_.open(path, sound_rate, error);
-  }
-  // Renders the sound of the frame just run (one frame's samples); writes it when `keep`.
-  bool add_frame(bool keep);
-  bool close(std::string& error) { return wav_.close(error); }
+  bool open(const std::string& path, long long first, long long end, std::string& error);
+  // Renders the sound of the show frame just run (one frame's samples), keeping what is wanted.
+  bool add_frame();
+  // Renders on past the last frame run until the wanted span is complete, then closes.
+  bool close(std::string& error);
 
  private:
+  bool render(int samples);
+
   WavWriter wav_;
+  std::string path_;
+  long long first_ = 0, end_ = 0;
+  long long rendered_ = 0;
 };

@@ -69,10 +69,11 @@ VideoPipe::~VideoPipe() {
   if (pid_ > 0) wait_ok(pid_);
 }
 
-bool VideoPipe::open(const std::string& path, int width, int height, int every, bool with_audio,
-                     std::string& error) {
+bool VideoPipe::open(const std::string& path, int width, int height, const std::string& frame_rate,
+                     const VideoFormat& format, bool with_audio, std::string& error) {
   path_ = path;
-  pictures_path_ = with_audio ? path + ".pictures.mkv" : path;
+  format_ = format;
+  pictures_path_ = with_audio ? path + format.side_suffix : path;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
@@ -80,13 +81,14 @@ bool VideoPipe::open(const std::string& path, int width, int height, int every, 
   }
   std::vector<std::string> argv = ffmpeg_start();
   const std::vector<std::string> input = {
-      "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size",
-      std::to_string(width) + "x" + std::to_string(height), "-framerate",
-      "100/" + std::to_string(every), "-i", "pipe:0",
-      // H.264 in 4:2:0 wants even sides
-      "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264", "-preset", "veryfast", "-crf",
-      "18", "-pix_fmt", "yuv420p", pictures_path_};
+      "-f",         "rawvideo",    "-pixel_format",
+      "rgb24",      "-video_size", std::to_string(width) + "x" + std::to_string(height),
+      "-framerate", frame_rate,    "-i",
+      "pipe:0"};
   argv.insert(argv.end(), input.begin(), input.end());
+  argv.insert(argv.end(), format.pictures.begin(), format.pictures.end());
+  argv.insert(argv.end(), format.container.begin(), format.container.end());
+  argv.push_back(pictures_path_);
   pid_ = spawn(argv, fds[0]);
   ::close(fds[0]);
   if (pid_ < 0) {
@@ -115,10 +117,13 @@ bool VideoPipe::close(const std::string& audio_path, std::string& error) {
   if (pictures_path_ == path_) return true;
 
   std::vector<std::string> argv = ffmpeg_start();
-  const std::vector<std::string> mux = {
-      "-nostdin", "-i",   pictures_path_, "-i",   audio_path, "-map", "0:v:0", "-map",
-      "1:a:0",    "-c:v", "copy",         "-c:a", "aac",      "-b:a", "192k",  path_};
+  const std::vector<std::string> mux = {"-nostdin", "-i",   pictures_path_, "-i",
+                                        audio_path, "-map", "0:v:0",        "-map",
+                                        "1:a:0",    "-c:v", "copy"};
   argv.insert(argv.end(), mux.begin(), mux.end());
+  argv.insert(argv.end(), format_.sound.begin(), format_.sound.end());
+  argv.insert(argv.end(), format_.container.begin(), format_.container.end());
+  argv.push_back(path_);
   const int pid = spawn(argv, -1);
   ok = pid > 0 && wait_ok(pid);
   std::remove(pictures_path_.c_str());
