@@ -34,19 +34,6 @@ bool has_one_line(const std::string& text) {
   return !text.empty() && text.find('\n') == text.size() - 1;
 }
 
-class CaptureRuns : public ::testing::Test {
- protected:
-  void SetUp() override { write_fixture_media(media.path(), false); }
-
-  ProcessResult capture(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--media", media.path(), "--size", "64x48"});
-    return run_capture_tool(args);
-  }
-
-  TempDir media;
-  TempDir out;
-};
-
 }  // namespace
 
 TEST_F(CaptureRuns, SameSeedGivesIdenticalTracesPicturesAndSoundQuietly) {

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "gtest/gtest.h"
+#include "support/fixtures.h"
 #include "support/process.h"
+#include "support/temp_dir.h"
 
 // No display and no video or audio driver chosen: the tool must manage on its own. `options`
 // may add a working folder, variables and a time limit.
@@ -24,3 +27,17 @@ struct Wav {
 // A 16-bit PCM WAV as the tool writes it; empty samples when the file is not one.
 Wav read_wav(const std::string& path);
 double rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to);
+
+// The tool on the fixture media at a small size, writing into `out`.
+class CaptureRuns : public ::testing::Test {
+ protected:
+  void SetUp() override { write_fixture_media(media.path(), false); }
+
+  ProcessResult capture(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--media", media.path(), "--size", "64x48"});
+    return run_capture_tool(args);
+  }
+
+  TempDir media;
+  TempDir out;
+};

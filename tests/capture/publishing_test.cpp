@@ -43,20 +43,12 @@ std::ptrdiff_t find(const std::vector<unsigned char>& bytes, const std::string& 
   return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) - bytes.begin();
 }
 
-class PublishingCaptures : public ::testing::Test {
+class PublishingCaptures : public CaptureRuns {
  protected:
   void SetUp() override {
     if (!have_ffmpeg()) GTEST_SKIP() << "no ffmpeg";
-    write_fixture_media(media.path(), false);
+    CaptureRuns::SetUp();
   }
-
-  ProcessResult capture(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--media", media.path(), "--size", "64x48"});
-    return run_capture_tool(args);
-  }
-
-  TempDir media;
-  TempDir out;
 };
 
 }  // namespace
