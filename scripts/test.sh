@@ -2,7 +2,7 @@
 # Builds Swirlbeam twice (plain with warnings as errors, and with ASan+UBSan) and runs the whole
 # test suite headless under Xvfb with Mesa's software OpenGL. The real display-mode tests start an
 # Xorg server of their own (dummy driver, installed by install-deps.sh). Then the browser build is
-# tested in headless Chromium.
+# tested in Chromium, Firefox and WebKitGTK.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,7 +24,7 @@ run_suite() {
 run_suite build
 ASAN_OPTIONS=detect_leaks=0 run_suite build-asan -DSWIRLBEAM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
-# The browser build, in headless Chromium against the plain build.
+# The browser build, in the three browser engines, against the plain build.
 bash scripts/ci/test-web.sh
 
 # Fuzz targets (libFuzzer, clang), a minute each (FUZZ_SECONDS); longer runs: fuzz/run.sh.
