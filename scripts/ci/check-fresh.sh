@@ -92,9 +92,18 @@ done
 say "browser site built after $(elapsed)"
 # axe-core comes from npm, through the registry this machine's npm is set up to use, if any.
 npm_registry=$(npm config get registry 2>/dev/null || true)
+# ... and the certificates that npm is set up to trust for it, which a fresh root lacks.
+npm_cafile=$(npm config get cafile 2>/dev/null || true)
+root_cafile=""
+if [ -n "$npm_cafile" ] && [ -f "$npm_cafile" ]; then
+  cp "$npm_cafile" "$build_root/etc/npm-ca.crt"
+  root_cafile=/etc/npm-ca.crt
+fi
 say "a frame by address in the three browser engines there, and the page's accessibility (tests/web)"
-in_root "$build_root" npm_config_registry="$npm_registry" bash -c 'cd /src/swirlbeam &&
+in_root "$build_root" npm_config_registry="$npm_registry" npm_config_cafile="$root_cafile" \
+  bash -c 'cd /src/swirlbeam &&
   [ -n "$npm_config_registry" ] || unset npm_config_registry
+  [ -n "$npm_config_cafile" ] || unset npm_config_cafile
   SWIRLBEAM_AXE=$(bash scripts/lib/axe-core.sh) && export SWIRLBEAM_AXE &&
   SWIRLBEAM_SITE=build-web/site SWIRLBEAM_BUILD=build xvfb-run -a -s "-screen 0 1280x1024x24" \
   python3 -m pytest -q -p no:cacheprovider tests/web -k "test_engine_frame_address or axe"' \
