@@ -26,7 +26,19 @@
   Module.preRun = (Module.preRun || []).concat(openStore);
   Module.onRuntimeInitialized = begin;
   Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
-  if (testMode) $('dialog').hidden = $('own-media').hidden = true;
+  if (testMode) {
+    $('dialog').hidden = $('own-media').hidden = true;
+    keepDrawnPicture($('canvas'));
+  }
+
+  // An addressed frame stays on the canvas for whoever looks at it. Without this the browser may
+  // drop the drawing buffer once it has shown it, and a later screenshot, which some engines
+  // paint anew, finds the canvas empty.
+  function keepDrawnPicture(canvas) {
+    const getContext = canvas.getContext.bind(canvas);
+    canvas.getContext = (type, attributes) =>
+      getContext(type, Object.assign({}, attributes, {preserveDrawingBuffer: true}));
+  }
 
   // The store's files are read before the program starts; without them it plays with the
   // defaults, and the player is told.
