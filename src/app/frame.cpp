@@ -184,7 +184,7 @@ bool shows(float alpha) {
 
 }  // namespace
 
-bool draw_frame() {
+void draw_frame() {
   const int stage = effects.stage;
   pixels_per_unit = viewport_pixels_per_unit();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -198,5 +198,4 @@ bool draw_frame() {
   if (stage >= 3 && effects.logo_z < 1.0f) draw_logo();
   if (stage >= 7 && shows(effects.thanks_alpha)) draw_thanks();
   if (stage == 8 && shows(effects.fade_alpha)) draw_fade();
-  return true;
 }

@@ -6,7 +6,7 @@ class FrameTimer;
 // The loop's ways out to the window, replaceable in tests.
 struct FrameIo {
   bool (*pump_messages)(int& quit_code);  // false once the quit message was taken
-  bool (*draw)();
+  void (*draw)();
   void (*present)();
 };
 
