@@ -46,7 +46,7 @@ int run_live_play(const CaptureOptions& o) {
     return 1;
   }
   if (o.buffer != 0) set_sound_buffer_frames(o.buffer);
-  if (!load_show_sound(true)) {
+  if (!load_show_sound("swirlbeam-capture", true)) {
     close_show();
     return 1;
   }
