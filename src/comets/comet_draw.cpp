@@ -68,6 +68,15 @@ void Comet::draw() {
   }
 }
 
+void draw_comets() {
+  colour_with_vertices = vertex_colours_exact();
+  if (colour_with_vertices) glShadeModel(GL_FLAT);
+  for (int i = 0; i < comet_count; ++i) {
+    if (comets[i].alive) comets[i].draw();
+  }
+  if (colour_with_vertices) glShadeModel(GL_SMOOTH);
+}
+
 void draw_quad(float w, float h, float z, const TexCoord* coords, const Rgba* vertex_colour) {
   const float corners[4][2] = {{w, h}, {-w, h}, {w, -h}, {-w, -h}};
   glBegin(GL_TRIANGLE_STRIP);
@@ -79,13 +88,4 @@ void draw_quad(float w, float h, float z, const TexCoord* coords, const Rgba* ve
     glVertex3f(corners[i][0], corners[i][1], z);
   }
   glEnd();
-}
-
-void draw_comets() {
-  colour_with_vertices = vertex_colours_exact();
-  if (colour_with_vertices) glShadeModel(GL_FLAT);
-  for (int i = 0; i < comet_count; ++i) {
-    if (comets[i].alive) comets[i].draw();
-  }
-  if (colour_with_vertices) glShadeModel(GL_SMOOTH);
 }
