@@ -20,6 +20,7 @@
 #include "recording_match.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -207,12 +208,12 @@ void capture_references(const TempDir& dir) {
                                             "--audio"};
   for (const auto& [media, wav] : {std::pair<std::string, std::string>{media_dir, "soundtrack.wav"},
                                    {dir.file("music"), "music.wav"}}) {
-    std::vector<std::string> argv = {capture_tool, "--media", media};
-    argv.insert(argv.end(), stretch.begin(), stretch.end());
-    argv.push_back(dir.file(wav));
-    ProcessOptions o = headless_options(dir.path());
+    std::vector<std::string> args = {"--media", media};
+    args.insert(args.end(), stretch.begin(), stretch.end());
+    args.push_back(dir.file(wav));
+    ProcessOptions o = headless(dir);
     o.timeout_seconds = 300;
-    const ProcessResult r = run_process(argv, o);
+    const ProcessResult r = run_capture_tool(args, o);
     ASSERT_EQ(r.exit_status, 0) << r.err;
   }
 }

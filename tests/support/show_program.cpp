@@ -1,4 +1,4 @@
-#include "show_run.h"
+#include "support/show_program.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -27,22 +27,79 @@ bool ended_within(int pid, double seconds) {
 }  // namespace
 
 ProcessOptions headless(const TempDir& dir) {
-  return headless_options(dir.path());
+  ProcessOptions options;
+  options.working_dir = dir.path();
+  options.env["DISPLAY"] = std::nullopt;
+  options.env["WAYLAND_DISPLAY"] = std::nullopt;
+  options.env["SDL_VIDEODRIVER"] = "offscreen";
+  options.env["SDL_AUDIODRIVER"] = "dummy";
+  return options;
 }
 
-ShowRun run_for(const TempDir& dir, const ProcessOptions& options, double seconds) {
-  const std::string out = dir.file(".out"), err = dir.file(".err");
-  const int pid = start_process({SWIRLBEAM_BINARY}, options, out, err);
+ShowProgram::ShowProgram() {
+  write_fixture_media(dir.path(), false);
+}
+
+ShowProgram::~ShowProgram() {
+  stop();
+}
+
+void ShowProgram::configure(bool fullscreen, int width, int height) {
+  Settings s;
+  s.fullscreen = fullscreen ? 1 : 0;
+  s.width = width;
+  s.height = height;
+  write_settings(dir.file("config.dat"), s);
+}
+
+ProcessOptions ShowProgram::on_display() const {
+  ProcessOptions options;
+  options.env["SDL_AUDIODRIVER"] = "dummy";
+  return options;
+}
+
+void ShowProgram::start(ProcessOptions options) {
+  stop();
+  options.working_dir = dir.path();
+  finished = false;
+  pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+}
+
+ProcessResult ShowProgram::finish(double seconds) {
+  ProcessResult r = wait_process(pid, seconds);
+  finished = true;
+  r.err = stderr_text();
+  return r;
+}
+
+ShowRun ShowProgram::run_for(const ProcessOptions& options, double seconds) {
+  start(options);
   ShowRun run;
   run.still_playing = !ended_within(pid, seconds);
   if (run.still_playing) ::kill(pid, SIGTERM);
-  run.result = wait_process(pid, 30);
-  run.result.err = read_text(err);
+  run.result = finish(30);
   return run;
 }
 
-ShowRun run_for(const TempDir& dir, double seconds) {
-  return run_for(dir, headless(dir), seconds);
+void ShowProgram::stop() {
+  if (pid <= 0 || finished) return;
+  ::kill(pid, SIGKILL);
+  wait_process(pid, 5);
+  finished = true;
+}
+
+std::string ShowProgram::stderr_text() const {
+  return read_text(dir.file("err.txt"));
+}
+
+ProcessResult run_capture_tool(const std::vector<std::string>& args, ProcessOptions options) {
+  std::vector<std::string> argv = {SWIRLBEAM_CAPTURE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER"}) {
+    options.env.emplace(name, std::nullopt);  // unless the caller set it
+  }
+  if (options.timeout_seconds == ProcessOptions{}.timeout_seconds) options.timeout_seconds = 180;
+  return run_process(argv, options);
 }
 
 bool has(const std::string& text, const std::string& part) {
