@@ -33,7 +33,6 @@ using namespace std::chrono_literals;
 constexpr int from_frame = 13300;
 constexpr int frame_count = 2500;
 constexpr double restart_after_seconds = 11;
-constexpr const char* capture_tool = SWIRLBEAM_BUILD_DIR "/tools/capture/swirlbeam-capture";
 constexpr const char* media_dir = SWIRLBEAM_BUILD_DIR "/media";
 
 enum class Server { pulseaudio, pipewire };
@@ -261,10 +260,10 @@ void play_through_a_restart(Server kind) {
   auto recorder = std::make_unique<Recorder>(server, dir.file("before.wav"));
   const Clock::time_point before_started = recorder->started();
   const std::string out = dir.file("play.out"), err = dir.file("play.err");
-  const int show =
-      start_process({capture_tool, "--media", media_dir, "--size", "160x120", "--from",
-                     std::to_string(from_frame), "--frames", std::to_string(frame_count), "--play"},
-                    server.options(), out, err);
+  const int show = start_capture_tool(
+      {"--media", media_dir, "--size", "160x120", "--from", std::to_string(from_frame), "--frames",
+       std::to_string(frame_count), "--play"},
+      server.options(), out, err);
   ASSERT_TRUE(wait_for(out, "playing from frame", 120)) << read_text(err);
   std::this_thread::sleep_for(std::chrono::duration<double>(restart_after_seconds));
 

@@ -102,6 +102,13 @@ ProcessResult run_capture_tool(const std::vector<std::string>& args, ProcessOpti
   return run_process(argv, options);
 }
 
+int start_capture_tool(const std::vector<std::string>& args, const ProcessOptions& options,
+                       const std::string& out_file, const std::string& err_file) {
+  std::vector<std::string> argv = {SWIRLBEAM_CAPTURE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return start_process(argv, options, out_file, err_file);
+}
+
 bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }

@@ -54,6 +54,9 @@ class ShowProgram {
 // own. `options` may add a working folder, variables and a time limit.
 ProcessResult run_capture_tool(const std::vector<std::string>& args,
                                ProcessOptions options = ProcessOptions{});
+// Started without waiting and with `options` as they are, its output going to the given files.
+int start_capture_tool(const std::vector<std::string>& args, const ProcessOptions& options,
+                       const std::string& out_file, const std::string& err_file);
 
 bool has(const std::string& text, const std::string& part);
 // A sanitizer's report on stderr: AddressSanitizer, LeakSanitizer or UBSan.
