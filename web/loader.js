@@ -155,7 +155,7 @@ var swirlbeamLoader = (function () {
       throw damaged(got.name, why + page, 'build ' + build.id);
     }
     if (!(self.crypto && crypto.subtle)) return got;
-    return crypto.subtle.digest('SHA-256', got.bytes).then((digest) => {
+    return sha256(got.bytes).then((digest) => {
       const sha = hex(digest);
       if (sha !== want.sha256) {
         throw damaged(got.name, 'its contents are not those of this version of Swirlbeam' + page,
@@ -163,6 +163,40 @@ var swirlbeamLoader = (function () {
       }
       return got;
     });
+  }
+
+  // Hashing the 2 MB program holds a thread for tens of milliseconds, so a worker hashes a copy;
+  // where it cannot (no workers, or none allowed), the page hashes on its own thread.
+  let hasher, nextHash = 0;
+  const hashed = new Map();
+  function sha256(bytes) {
+    if (hasher === undefined) hasher = startHasher();
+    if (!hasher) return crypto.subtle.digest('SHA-256', bytes);
+    const id = nextHash++;
+    return new Promise((resolve) => {
+      hashed.set(id, resolve);
+      hasher.postMessage([id, bytes]);
+    }).then((digest) => digest || crypto.subtle.digest('SHA-256', bytes));
+  }
+
+  function startHasher() {
+    const code = 'onmessage = (e) => crypto.subtle.digest("SHA-256", e.data[1]).then(' +
+                 '(d) => postMessage([e.data[0], d]), () => postMessage([e.data[0], null]));';
+    try {
+      const worker = new Worker(URL.createObjectURL(new Blob([code], {type: 'text/javascript'})));
+      worker.onmessage = (event) => {
+        hashed.get(event.data[0])(event.data[1]);
+        hashed.delete(event.data[0]);
+      };
+      worker.onerror = () => {  // each waiting file is hashed here instead
+        hasher = null;
+        for (const resolve of hashed.values()) resolve(null);
+        hashed.clear();
+      };
+      return worker;
+    } catch (e) {
+      return null;
+    }
   }
 
   function manifest() {
@@ -203,18 +237,22 @@ var swirlbeamLoader = (function () {
 
   // The first WebGL context of a page starts the browser's GPU side, which can hold the page's
   // thread for most of a second (SwiftShader on a slow phone); one made first in a worker takes
-  // that start off the thread, and the page's own check then costs a few milliseconds. Resolves
-  // when done, or at once where it cannot be done in a worker.
+  // that start off the thread. Its largest viewport spares the page a context of its own (a
+  // worker without WebGL proves nothing: some browsers give it only to the page). Resolves when
+  // done, or at once where it cannot be done in a worker.
+  let workerViewport = null;
   function warmUpWebGL() {
     const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
+                 'const view = gl && Array.from(gl.getParameter(gl.MAX_VIEWPORT_DIMS));' +
                  'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
-                 'if (lose) lose.loseContext(); postMessage(0);';
+                 'if (lose) lose.loseContext(); postMessage(view);';
     return new Promise((resolve) => {
       if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
       try {
         const worker = new Worker(URL.createObjectURL(new Blob([code],
                                                                {type: 'text/javascript'})));
-        worker.onmessage = worker.onerror = () => {
+        worker.onmessage = worker.onerror = (event) => {
+          if (event.data && event.data.length === 2) workerViewport = event.data;
           worker.terminate();
           resolve();
         };
@@ -239,11 +277,12 @@ var swirlbeamLoader = (function () {
     }, () => false);
   }
 
-  // Resolves once the page has been painted; at once in a tab in the background, which paints
-  // nothing.
+  // Resolves once the whole page has been painted and shown: the frame after the next one has
+  // begun; at once in a tab in the background, which paints nothing.
   function firstPaint() {
     if (document.visibilityState === 'hidden') return Promise.resolve();
-    return new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+    return new Promise((resolve) =>
+      requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(resolve, 0))));
   }
 
   // "Play again" and the page's other fresh starts.
@@ -313,7 +352,8 @@ var swirlbeamLoader = (function () {
         showProgress();
         const checked = (name) => got[name].then(verify);
         return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data'),
-                            checked('swirlbeam.wasm').then(compile)]);
+                            checked('swirlbeam.wasm').then(compile)])
+          .finally(() => hasher && hasher.terminate());
       }).then((all) => {
         // Up to a second more for the GPU side to start: the page's thread is free meanwhile,
         // and beyond that the page's own check waits for what remains.
@@ -337,5 +377,5 @@ var swirlbeamLoader = (function () {
   }
   start();
 
-  return {restart, build: () => build && build.id};
+  return {restart, build: () => build && build.id, webGLViewport: () => workerViewport};
 })();

@@ -18,9 +18,12 @@
   let playingFullScreen = false;
   let state = 'loading';  // loading, begun, form, starting, playing, ended
   let largestView = [0, 0];  // the largest viewport WebGL draws, which caps the canvas
-  // Asked in a task of its own, long before the program can run: a first WebGL context is slow.
+  // Asked in a task of its own, long before the program can run: a WebGL context is slow to
+  // make, and not made at all where the loader's worker has already answered.
   let hasWebGL = true;
   setTimeout(() => {
+    const known = swirlbeamLoader.webGLViewport();
+    if (known) return (largestView = known);
     hasWebGL = webGLAvailable();
     if (!hasWebGL) showNoWebGL();
   }, 0);

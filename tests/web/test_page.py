@@ -279,7 +279,9 @@ def test_axe_finds_no_violation_on_the_form_a_box_and_the_ended_screen(browser, 
 
 
 def test_without_webgl_the_page_says_so_instead_of_the_form(browser, site):
+    # A browser without WebGL, in the page and in its workers (reached through OffscreenCanvas).
     browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+        delete window.OffscreenCanvas;
         const getContext = HTMLCanvasElement.prototype.getContext;
         HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
           return /webgl/.test(kind) ? null : getContext.call(this, kind, ...rest);
