@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/settings.h"
 #include "app/show_window.h"
 #include "app/sound_handles.h"
 #include "app/timeline.h"
+#include "core/settings.h"
 #include "platform/message.h"
 #include "platform/sound.h"
 #include "platform/timer.h"

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "app/effects.h"
-#include "app/rng.h"
 #include "bench.h"
 #include "comets/comet.h"
 #include "contact_sheet.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 #include "png_queue.h"
 #include "png_writer.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "support/fixtures.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

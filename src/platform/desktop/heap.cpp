@@ -1,4 +1,4 @@
-#include "platform/heap.h"
+#include "platform/desktop/heap.h"
 
 #include <malloc.h>
 

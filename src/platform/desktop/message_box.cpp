@@ -12,8 +12,8 @@
 
 #include "platform/desktop/dialog_button.h"
 #include "platform/desktop/fltk_display.h"
+#include "platform/desktop/quit_signal.h"
 #include "platform/display_scale.h"
-#include "platform/quit_signal.h"
 
 namespace {
 

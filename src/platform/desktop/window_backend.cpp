@@ -7,9 +7,9 @@
 #include "platform/desktop/fltk_display.h"
 #include "platform/desktop/full_screen_check.h"
 #include "platform/desktop/icon.h"
+#include "platform/desktop/quit_signal.h"
 #include "platform/full_screen_question.h"
 #include "platform/message.h"
-#include "platform/quit_signal.h"
 #include "platform/window.h"
 
 namespace {
