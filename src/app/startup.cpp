@@ -6,7 +6,7 @@
 #include "app/sound_handles.h"
 #include "app/timeline.h"
 #include "core/settings.h"
-#include "platform/message.h"
+#include "platform/backend.h"
 #include "platform/sound.h"
 #include "platform/timer.h"
 

@@ -2,7 +2,7 @@
 
 #include "comets/comet.h"
 #include "core/rng.h"
-#include "platform/vertex_colours.h"
+#include "platform/backend.h"
 
 namespace {
 

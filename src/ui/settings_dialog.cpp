@@ -12,8 +12,8 @@
 
 #include "comet_swirl.xpm"
 #include "core/settings.h"
+#include "platform/desktop/desktop.h"
 #include "platform/desktop/fltk_display.h"
-#include "platform/desktop/quit_signal.h"
 #include "platform/display_scale.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_template.h"

@@ -12,7 +12,7 @@
 
 #include "comets/comet.h"
 #include "core/rng.h"
-#include "platform/desktop/heap.h"
+#include "platform/desktop/desktop.h"
 #include "platform/window.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/desktop/heap.h"
+#include "platform/desktop/desktop.h"
 
 #include <malloc.h>
 

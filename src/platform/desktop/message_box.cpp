@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/desktop.h"
 #include "platform/desktop/dialog_button.h"
 #include "platform/desktop/fltk_display.h"
-#include "platform/desktop/quit_signal.h"
 #include "platform/display_scale.h"
 
 namespace {
