@@ -22,7 +22,7 @@ extern "C" {
 
 // False after the reason went to the console and the page.
 EMSCRIPTEN_KEEPALIVE int web_capture_open(unsigned seed, int width, int height) {
-  if (!load_show_sound()) {
+  if (!load_show_sound("swirlbeam")) {
     close_show();
     return 0;
   }

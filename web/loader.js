@@ -239,6 +239,13 @@ var swirlbeamLoader = (function () {
     }, () => false);
   }
 
+  // Resolves once the page has been painted; at once in a tab in the background, which paints
+  // nothing.
+  function firstPaint() {
+    if (document.visibilityState === 'hidden') return Promise.resolve();
+    return new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+  }
+
   // "Play again" and the page's other fresh starts.
   function restart() {
     takeOver().then(() => location.reload());
@@ -291,7 +298,9 @@ var swirlbeamLoader = (function () {
                   '(python3 -m http.server in it, then open http://127.0.0.1:8000/).');
     }
     // A reload or a new visit while a new build waits: it takes over, and the page loads again.
-    takeOver().then((tookOver) => {
+    // The downloads wait for the page's first paint: on a slow link their 3 MB would otherwise
+    // share it with what the player sees first.
+    Promise.all([takeOver(), firstPaint()]).then(([tookOver]) => {
       if (tookOver) return location.reload();
       const warm = warmUpWebGL();
       const got = {};

@@ -1,7 +1,8 @@
 // Swirlbeam in a web page. The same start-up as on the desktop, split where a page must wait
-// for the player: up to the settings form at load, the rest when the form says Start! (and the
-// browser has answered the full-screen request). The show then runs from the page's animation
-// frames: each runs the whole show frames the 10 ms clock owes, the canvas shows the last.
+// for the player: the settings and the form at load; the sound, music and samples when the form
+// says Start! (and the browser has answered the full-screen request), then the show. The show
+// runs from the page's animation frames: each runs the whole show frames the 10 ms clock owes,
+// the canvas shows the last.
 #include <emscripten.h>
 
 #include <GL/gl.h>
@@ -40,10 +41,10 @@ bool quit_requested = false;
 int show_frames_run = 0;  // for the frame-rate benchmark
 int animation_frames = 0;
 
-int fail(const char* text) {
+void fail(const char* text) {
   report_fatal(text, "Error");
+  close_sound(song);  // the page's own-file checks open it again as they need it
   page_ended(fatal_exit_code);
-  return fatal_exit_code;
 }
 
 void end_show(int exit_code) {
@@ -69,8 +70,10 @@ void run_owed_frames() {
   if (clock >= due) due = static_cast<float>(clock);  // the debt a slow machine cannot pay
 }
 
-void start_show(bool fullscreen) {
-  if (!open_show(timer, fullscreen)) {
+bool opening_full_screen = false;
+
+void open_show_now() {
+  if (!open_show(timer, opening_full_screen)) {
     page_ended(fatal_exit_code);  // the window's message has said why
     return;
   }
@@ -100,8 +103,10 @@ const char* start_step(std::intptr_t step) {
   return *file.handle != nullptr ? nullptr : sample_load_failure;
 }
 
-// One step a task, the browser's turn between them: a phone's slow start-up of the sound output
-// or of the music never holds the page's first paint or a tap in one long task.
+// One step a task, the browser's turn between them. They wait for Start!: the music's loader
+// alone is a second of a phone's time in one task, which would hold the form and every tap on
+// it; after Start! the player waits for the show anyway, and the sound output opens on a tap, as
+// browsers like it.
 void run_start_step(void* index) {
   const auto step = reinterpret_cast<std::intptr_t>(index);
   if (const char* failure = start_step(step)) {
@@ -111,8 +116,13 @@ void run_start_step(void* index) {
   if (step + 1 < start_steps) {
     emscripten_async_call(run_start_step, reinterpret_cast<void*>(step + 1), 0);
   } else {
-    page_show_form(fill_dialog(settings));
+    open_show_now();
   }
+}
+
+void start_show(bool fullscreen) {
+  opening_full_screen = fullscreen;
+  emscripten_async_call(run_start_step, nullptr, 0);
 }
 
 }  // namespace
@@ -203,8 +213,7 @@ EMSCRIPTEN_KEEPALIVE int web_animation_frames() {
 
 }  // extern "C"
 
-// Start-up up to the settings form, as on the desktop, in the steps above; the page then waits
-// for the player.
+// Start-up up to the settings form; the page then waits for the player.
 int main() {
   if (!load_settings()) {
     page_ended(0);
@@ -215,6 +224,6 @@ int main() {
     page_ended(fatal_exit_code);
     return 0;
   }
-  emscripten_async_call(run_start_step, nullptr, 0);
+  page_show_form(fill_dialog(settings));
   return 0;
 }

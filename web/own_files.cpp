@@ -72,11 +72,11 @@ extern "C" {
 // page's budget; 3: a settings file with a resolution the page cannot show.
 EMSCRIPTEN_KEEPALIVE int web_check_own_file(const char* path, const char* name) {
   if (std::strcmp(name, "config.dat") == 0) {
-    Settings settings;
-    if (!read_settings_file(path, settings)) return refused;
-    checked_size[0] = settings.width;
-    checked_size[1] = settings.height;
-    return size_showable(settings.width, settings.height) ? taken : unshowable_size;
+    Settings offered;
+    if (!read_settings_file(path, offered)) return refused;
+    checked_size[0] = offered.width;
+    checked_size[1] = offered.height;
+    return size_showable(offered.width, offered.height) ? taken : unshowable_size;
   }
   if (std::strcmp(name, "music.dat") == 0) {
     Song* song = load_song(path);

@@ -18,8 +18,12 @@
   let playingFullScreen = false;
   let state = 'loading';  // loading, begun, form, starting, playing, ended
   let largestView = [0, 0];  // the largest viewport WebGL draws, which caps the canvas
-  const hasWebGL = webGLAvailable();
-  if (!hasWebGL) showNoWebGL();
+  // Asked in a task of its own, long before the program can run: a first WebGL context is slow.
+  let hasWebGL = true;
+  setTimeout(() => {
+    hasWebGL = webGLAvailable();
+    if (!hasWebGL) showNoWebGL();
+  }, 0);
 
   Module.canvas = $('canvas');
   Module.noInitialRun = true;
@@ -197,10 +201,13 @@
     if (!hasWebGL) return;
     drawDialogPicture();
     Module._web_set_largest_view(largestView[0], largestView[1]);
-    if (testMode) return runTestMode();
-    prepareShowFolder(true);
-    showOwnMediaState();
-    call('callMain', []);
+    // The program's start in a task apart from the runtime's: neither holds a tap for long.
+    setTimeout(() => {
+      if (testMode) return runTestMode();
+      prepareShowFolder(true);
+      showOwnMediaState();
+      call('callMain', []);
+    }, 0);
   }
 
   // The show draws with WebGL: without it, say so in place of the form, which would fail at Start!.

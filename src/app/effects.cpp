@@ -51,6 +51,14 @@ void music_volume_step() {
   set_music_volume(song, music_volume(song) - 2);
 }
 
+// The scene turning slowly behind the turning web, while `fading` fades by `step`.
+void web_stage_steps(float& fading, double step) {
+  wrap_angle(effects.scene_angle, 0.2f);
+  fade_down(fading, step);
+  wrap_angle(effects.web_angle, -0.5f);
+  echo_flash_background_steps();
+}
+
 // Strike at half volume, a new flash, then the voice started twice at once.
 void strike_flash_and_voice(Sample* voice) {
   play_sample(strike_sample, strike_volume);
@@ -112,16 +120,10 @@ void update_effects(std::int32_t stage) {
       echo_flash_background_steps();
       break;
     case 5:
-      wrap_angle(effects.scene_angle, 0.2f);
-      fade_down(effects.flash_alpha, 0.006);
-      wrap_angle(effects.web_angle, -0.5f);
-      echo_flash_background_steps();
+      web_stage_steps(effects.flash_alpha, 0.006);  // the flash fades twice as fast here
       break;
     case 6:
-      wrap_angle(effects.scene_angle, 0.2f);
-      fade_down(effects.web_alpha, 0.002);
-      wrap_angle(effects.web_angle, -0.5f);
-      echo_flash_background_steps();
+      web_stage_steps(effects.web_alpha, 0.002);
       break;
     case 7:
       update_comets();

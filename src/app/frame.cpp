@@ -33,24 +33,6 @@ constexpr double least_magnification = 1.1;
 // 4:3), in the viewport's shorter direction; set at the start of each frame.
 double pixels_per_unit = 0;
 
-struct TexCoord {
-  float s, t;
-};
-
-// The picture once, upright: t = 1 is the top edge.
-constexpr TexCoord picture_coords[4] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
-
-// One quad as a triangle strip, in the winding that faces the viewer.
-void draw_quad(float w, float h, float z, const TexCoord* coords) {
-  const float corners[4][2] = {{w, h}, {-w, h}, {w, -h}, {-w, -h}};
-  glBegin(GL_TRIANGLE_STRIP);
-  for (int i = 0; i < 4; ++i) {
-    if (coords != nullptr) glTexCoord2f(coords[i].s, coords[i].t);
-    glVertex3f(corners[i][0], corners[i][1], z);
-  }
-  glEnd();
-}
-
 void draw_picture_quad(float z = 0.0f) {
   draw_quad(picture_half_width, picture_half_height, z, picture_coords);
 }
@@ -184,7 +166,7 @@ bool shows(float alpha) {
 
 }  // namespace
 
-bool draw_frame() {
+void draw_frame() {
   const int stage = effects.stage;
   pixels_per_unit = viewport_pixels_per_unit();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -198,5 +180,4 @@ bool draw_frame() {
   if (stage >= 3 && effects.logo_z < 1.0f) draw_logo();
   if (stage >= 7 && shows(effects.thanks_alpha)) draw_thanks();
   if (stage == 8 && shows(effects.fade_alpha)) draw_fade();
-  return true;
 }

@@ -1,5 +1,4 @@
 // One complete picture of the show, drawn into the back buffer.
 #pragma once
 
-// Always true.
-bool draw_frame();
+void draw_frame();

@@ -17,9 +17,14 @@ bool show_goes_on(const FrameIo& io, int& exit_code) {
   return !(active && keys[key_escape]);
 }
 
-bool run_show_frame(float now, float start, const FrameIo& io) {
+bool step_show_at(float now, float start) {
   const bool last = advance_stage(now, start) && effects.stage == last_stage;
   update_effects(effects.stage);
+  return last;
+}
+
+bool run_show_frame(float now, float start, const FrameIo& io) {
+  const bool last = step_show_at(now, start);
   io.draw();
   return last;
 }

@@ -6,7 +6,7 @@ class FrameTimer;
 // The loop's ways out to the window, replaceable in tests.
 struct FrameIo {
   bool (*pump_messages)(int& quit_code);  // false once the quit message was taken
-  bool (*draw)();
+  void (*draw)();
   void (*present)();
 };
 
@@ -18,8 +18,12 @@ constexpr double frame_ms = 10.0;
 // message, whose code goes to `exit_code`, or Escape while the window is active).
 bool show_goes_on(const FrameIo& io, int& exit_code);
 
-// One whole frame of the show at the clock reading `now`: the stage step with its cue, the
-// effects, the drawing. True when it was the frame of the last stage.
+// One frame's stage step (with its cue) and effect update at the clock reading `now`. True when
+// it was the frame of the last stage.
+bool step_show_at(float now, float start);
+
+// One whole frame of the show at the clock reading `now`: the step above, then the drawing. True
+// when it was the frame of the last stage.
 bool run_show_frame(float now, float start, const FrameIo& io);
 
 // Runs until the quit message, Escape while active, or the frame of the last stage. Returns the

@@ -103,7 +103,7 @@ bool restore_scene_gl() {
   return true;
 }
 
-bool set_up_scene() {
+void set_up_scene() {
   load_textures();
   play_song(song);
   set_fixed_gl_state();
@@ -111,5 +111,4 @@ bool set_up_scene() {
   effects.scene_angle = 0.0f;
   rng_seed(scene_seed());
   create_show_comets();
-  return true;
 }

@@ -16,8 +16,8 @@ std::uint32_t calendar_seed();
 extern std::uint32_t (*scene_seed)();
 
 // Loads the pictures, starts the music, sets the fixed OpenGL state and creates the comets.
-// Needs the rendering context current. Always true.
-bool set_up_scene();
+// Needs the rendering context current. A picture that cannot be loaded ends the program.
+void set_up_scene();
 // After the GL context lost them (a page's WebGL can): the pictures again, under the same texture
 // names, and the fixed OpenGL state; nothing else of the show changes. False when a picture
 // cannot be loaded again.

@@ -24,11 +24,7 @@ bool create_window(const char* title, int width, int height, int color_bits, boo
     if (opened.error != nullptr) window_error(opened.error);
     return false;
   }
-  if (!set_up_scene()) {
-    shutdown();
-    window_error("Initialization Failed.");
-    return false;
-  }
+  set_up_scene();
   return true;
 }
 

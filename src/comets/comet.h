@@ -9,6 +9,22 @@ constexpr int trail_length = 75;
 constexpr int comet_slots = 10;
 constexpr int max_live_comets = 9;
 
+struct TexCoord {
+  float s, t;
+};
+struct Rgba {
+  float r, g, b, a;
+};
+
+// The picture once, upright: t = 1 is the top edge.
+constexpr TexCoord picture_coords[4] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
+
+// The quad every sprite and layer is drawn as: half sizes w x h at depth z, one triangle strip in
+// the winding that faces the viewer. `coords`, when given, go to the corners top right, top left,
+// bottom right, bottom left; `vertex_colour`, when given, is set with the vertices.
+void draw_quad(float w, float h, float z, const TexCoord* coords,
+               const Rgba* vertex_colour = nullptr);
+
 class Comet {
  public:
   Vector3 position;

@@ -18,24 +18,10 @@ constexpr double jitter_offset = 0.4;
 // pixel stays the same, it costs nothing (a fifth of a frame at 320 x 240).
 bool colour_with_vertices = false;
 
-struct Rgba {
-  float r, g, b, a;
-};
-
-// A square facing +z, wound counter-clockwise so it survives back-face culling.
+// A square facing +z.
 void draw_sprite(float h, const Rgba& c) {
   if (!colour_with_vertices) glColor4f(c.r, c.g, c.b, c.a);
-  glBegin(GL_TRIANGLE_STRIP);
-  if (colour_with_vertices) glColor4f(c.r, c.g, c.b, c.a);
-  glTexCoord2f(1, 1);
-  glVertex3f(h, h, 0);
-  glTexCoord2f(0, 1);
-  glVertex3f(-h, h, 0);
-  glTexCoord2f(1, 0);
-  glVertex3f(h, -h, 0);
-  glTexCoord2f(0, 0);
-  glVertex3f(-h, -h, 0);
-  glEnd();
+  draw_quad(h, h, 0.0f, picture_coords, colour_with_vertices ? &c : nullptr);
 }
 
 // Undoes the scene's turn about y, so the sprite at `at` lies parallel to the screen.
@@ -88,4 +74,17 @@ void draw_comets(float scene_angle) {
     if (comets[i].alive) comets[i].draw(scene_angle);
   }
   if (colour_with_vertices) glShadeModel(GL_SMOOTH);
+}
+
+void draw_quad(float w, float h, float z, const TexCoord* coords, const Rgba* vertex_colour) {
+  const float corners[4][2] = {{w, h}, {-w, h}, {w, -h}, {-w, -h}};
+  glBegin(GL_TRIANGLE_STRIP);
+  if (vertex_colour != nullptr) {
+    glColor4f(vertex_colour->r, vertex_colour->g, vertex_colour->b, vertex_colour->a);
+  }
+  for (int i = 0; i < 4; ++i) {
+    if (coords != nullptr) glTexCoord2f(coords[i].s, coords[i].t);
+    glVertex3f(corners[i][0], corners[i][1], z);
+  }
+  glEnd();
 }

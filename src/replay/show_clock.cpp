@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/effects.h"
 #include "app/timeline.h"
 
 float virtual_now(int frame) {
-  return static_cast<float>(static_cast<double>(frame) * frame_ms_whole);
+  return static_cast<float>(static_cast<double>(frame) * frame_ms);
 }
 
 int first_frame_of_stage(int stage) {
-  return static_cast<int>(std::ceil(stage_timeline[stage - 1] / double(frame_ms_whole)));
+  return static_cast<int>(std::ceil(stage_timeline[stage - 1] / frame_ms));
 }
 
 int show_frame_count() {
@@ -39,7 +38,5 @@ int display_frame_showing(int step, int fps) {
 }
 
 bool step_show(int frame) {
-  const bool entered = advance_stage(virtual_now(frame), 0.0f);
-  update_effects(effects.stage);
-  return entered && effects.stage == last_stage;
+  return step_show_at(virtual_now(frame), 0.0f);
 }

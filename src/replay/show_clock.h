@@ -2,9 +2,11 @@
 // through the same frames, however long each one takes to draw.
 #pragma once
 
-constexpr int frame_ms_whole = 10;
-constexpr int frames_per_second = 1000 / frame_ms_whole;
-constexpr int samples_per_frame = 44100 / frames_per_second;  // sound frames in one show frame
+#include "app/main_loop.h"
+#include "platform/sound.h"
+
+constexpr int frames_per_second = static_cast<int>(1000 / frame_ms);
+constexpr int samples_per_frame = sound_rate / frames_per_second;  // sound frames in one show frame
 
 // The clock's reading in frame `frame`, in milliseconds after the show's start.
 float virtual_now(int frame);

@@ -18,24 +18,20 @@ std::uint32_t option_seed() {
   return chosen_seed;
 }
 
-bool report(const char* text) {
-  std::fprintf(stderr, "swirlbeam-capture: %s\n", text);
-  return false;
-}
-
 }  // namespace
 
 void use_offscreen_video() {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
 }
 
-bool load_show_sound(bool audible) {
+bool load_show_sound(const char* program, bool audible) {
   const char* failure = load_sound(audible);
   if (failure == nullptr) return true;
   std::string why = failure;
   if (failure == music_load_failure) why += " (music.dat)";
   if (failure == sample_load_failure) why += " (strike.wav, swirlbeam.wav, thanks.wav)";
-  return report(why.c_str());
+  std::fprintf(stderr, "%s: %s\n", program, why.c_str());
+  return false;
 }
 
 bool open_show_window(const ShowSession& session) {

@@ -15,8 +15,8 @@ struct ShowSession {
 // Picks SDL's offscreen video driver unless the caller chose one, so no display is needed.
 void use_offscreen_video();
 // From the working folder, into a silent output unless `audible`. False after printing why on
-// stderr.
-bool load_show_sound(bool audible = false);
+// stderr, after the name of the `program` that runs the show.
+bool load_show_sound(const char* program, bool audible = false);
 // Creates the window (and so sets up the scene). False after the failure was reported.
 bool open_show_window(const ShowSession& session);
 // Releases everything, as the show's end does.

@@ -18,7 +18,7 @@ class StartedShow : public ::testing::Test {
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    ASSERT_TRUE(load_show_sound());
+    ASSERT_TRUE(load_show_sound("show_session_test"));
   }
   void TearDown() override {
     close_show();
@@ -45,7 +45,7 @@ TEST_F(StartedShow, SoftwareRasteriserGetsAThreadMoreThanCoresUnlessTheUserChose
   ASSERT_TRUE(open_show_window({64, 48, 1, false}));
   EXPECT_STREQ(getenv("LP_NUM_THREADS"), std::to_string(cores + 1).c_str());
   close_show();
-  ASSERT_TRUE(load_show_sound());
+  ASSERT_TRUE(load_show_sound("show_session_test"));
   setenv("LP_NUM_THREADS", "1", 1);
   ASSERT_TRUE(open_show_window({64, 48, 1, false}));
   EXPECT_STREQ(getenv("LP_NUM_THREADS"), "1");

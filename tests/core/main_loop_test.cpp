@@ -43,9 +43,8 @@ bool fake_pump(int& quit_code) {
   }
   return true;
 }
-bool fake_draw() {
+void fake_draw() {
   record.stage_drawn.push_back(effects.stage);
-  return true;
 }
 void fake_present() {
   record.presented_at_us.push_back(now_us);

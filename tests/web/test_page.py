@@ -128,7 +128,8 @@ def canvas_on_page(driver):
 def lit_share(picture):
     """Share of pixels that are clearly not black."""
     grey = picture.convert("L")
-    return sum(1 for v in grey.getdata() if v > 40) / (grey.width * grey.height)
+    pixels = grey.width * grey.height  # none while the canvas is still hidden
+    return sum(1 for v in grey.getdata() if v > 40) / pixels if pixels else 0.0
 
 
 def native(*args):

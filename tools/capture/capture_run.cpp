@@ -155,7 +155,7 @@ int run_capture(const CaptureOptions& o) {
     complain(o.media_dir + ": " + std::strerror(errno));
     return 1;
   }
-  if (!load_show_sound()) {
+  if (!load_show_sound("swirlbeam-capture")) {
     close_show();
     return 1;
   }

@@ -10,10 +10,9 @@
 #include <cstring>
 #include <thread>
 
-#include "app/effects.h"
 #include "app/frame.h"
+#include "app/main_loop.h"
 #include "app/sound_handles.h"
-#include "app/timeline.h"
 #include "platform/sound.h"
 #include "replay/frame_pixels.h"
 #include "replay/show_clock.h"
@@ -47,7 +46,7 @@ int run_live_play(const CaptureOptions& o) {
     return 1;
   }
   if (o.buffer != 0) set_sound_buffer_frames(o.buffer);
-  if (!load_show_sound(true)) {
+  if (!load_show_sound("swirlbeam-capture", true)) {
     close_show();
     return 1;
   }
@@ -55,8 +54,8 @@ int run_live_play(const CaptureOptions& o) {
   run_up_to(o.from);
 
   // The show's own loop, on a clock that starts at frame `from`.
-  const double from_ms = static_cast<double>(o.from) * frame_ms_whole;
-  const double end_ms = static_cast<double>(last_written_frame(o) + 1) * frame_ms_whole;
+  const double from_ms = static_cast<double>(o.from) * frame_ms;
+  const double end_ms = static_cast<double>(last_written_frame(o) + 1) * frame_ms;
   const auto started = Clock::now();
   std::printf("playing from frame %d\n", o.from);
   std::fflush(stdout);
@@ -65,13 +64,12 @@ int run_live_play(const CaptureOptions& o) {
         from_ms + std::chrono::duration<double, std::milli>(Clock::now() - started).count();
     if (now >= end_ms) break;
     tend_sound(song, now);
-    const bool last = advance_stage(static_cast<float>(now), 0.0f) && effects.stage == last_stage;
-    update_effects(effects.stage);
+    const bool last = step_show_at(static_cast<float>(now), 0.0f);
     draw_frame();
     glFinish();
     if (last) break;
     // Sleeping, not busy-waiting as the show does: the machine is shared with the sound server.
-    const std::chrono::duration<double, std::milli> next(now - from_ms + frame_ms_whole);
+    const std::chrono::duration<double, std::milli> next(now - from_ms + frame_ms);
     std::this_thread::sleep_until(started + std::chrono::duration_cast<Clock::duration>(next));
   }
   close_show();

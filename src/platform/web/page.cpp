@@ -15,7 +15,6 @@ EM_JS(void, js_playing, (int full_screen), { Module.page.playing(!!full_screen);
 EM_JS(void, js_return_to_form, (), { Module.page.returnToForm(); });
 EM_JS(void, js_ended, (int code), { Module.page.ended(code); });
 EM_JS(void, js_save_storage, (), { Module.page.saveStorage(); });
-EM_JS(void, js_set_title, (const char* title), { document.title = UTF8ToString(title); });
 // clang-format on
 
 }  // namespace
@@ -42,8 +41,4 @@ void page_ended(int exit_code) {
 
 void page_save_storage() {
   js_save_storage();
-}
-
-void page_set_title(const char* title) {
-  js_set_title(title);
 }

@@ -16,4 +16,3 @@ void page_return_to_form();
 void page_ended(int exit_code);
 // Writes the settings storage back to the browser's database.
 void page_save_storage();
-void page_set_title(const char* title);
