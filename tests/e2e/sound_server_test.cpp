@@ -20,6 +20,7 @@
 #include "recording_match.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -32,7 +33,6 @@ using namespace std::chrono_literals;
 constexpr int from_frame = 13300;
 constexpr int frame_count = 2500;
 constexpr double restart_after_seconds = 11;
-constexpr const char* capture_tool = SWIRLBEAM_BUILD_DIR "/tools/capture/swirlbeam-capture";
 constexpr const char* media_dir = SWIRLBEAM_BUILD_DIR "/media";
 
 enum class Server { pulseaudio, pipewire };
@@ -207,12 +207,12 @@ void capture_references(const TempDir& dir) {
                                             "--audio"};
   for (const auto& [media, wav] : {std::pair<std::string, std::string>{media_dir, "soundtrack.wav"},
                                    {dir.file("music"), "music.wav"}}) {
-    std::vector<std::string> argv = {capture_tool, "--media", media};
-    argv.insert(argv.end(), stretch.begin(), stretch.end());
-    argv.push_back(dir.file(wav));
-    ProcessOptions o = headless_options(dir.path());
+    std::vector<std::string> args = {"--media", media};
+    args.insert(args.end(), stretch.begin(), stretch.end());
+    args.push_back(dir.file(wav));
+    ProcessOptions o = headless(dir);
     o.timeout_seconds = 300;
-    const ProcessResult r = run_process(argv, o);
+    const ProcessResult r = run_capture_tool(args, o);
     ASSERT_EQ(r.exit_status, 0) << r.err;
   }
 }
@@ -260,10 +260,10 @@ void play_through_a_restart(Server kind) {
   auto recorder = std::make_unique<Recorder>(server, dir.file("before.wav"));
   const Clock::time_point before_started = recorder->started();
   const std::string out = dir.file("play.out"), err = dir.file("play.err");
-  const int show =
-      start_process({capture_tool, "--media", media_dir, "--size", "160x120", "--from",
-                     std::to_string(from_frame), "--frames", std::to_string(frame_count), "--play"},
-                    server.options(), out, err);
+  const int show = start_capture_tool(
+      {"--media", media_dir, "--size", "160x120", "--from", std::to_string(from_frame), "--frames",
+       std::to_string(frame_count), "--play"},
+      server.options(), out, err);
   ASSERT_TRUE(wait_for(out, "playing from frame", 120)) << read_text(err);
   std::this_thread::sleep_for(std::chrono::duration<double>(restart_after_seconds));
 

@@ -15,6 +15,7 @@
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 
@@ -59,7 +60,7 @@ int guards_left() {
   return left;
 }
 
-class Wayland : public ::testing::Test {
+class Wayland : public ::testing::Test, protected ShowProgram {
  protected:
   // One Xvfb, weston and XWayland for the file's cases.
   static void SetUpTestSuite() {
@@ -113,24 +114,12 @@ class Wayland : public ::testing::Test {
 
   void SetUp() override {
     if (!skip_reason.empty()) GTEST_SKIP() << skip_reason;
-    write_fixture_media(dir.path(), false);
-  }
-  void TearDown() override {
-    if (pid > 0 && !finished) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
   }
 
   // The program as a Wayland session starts it: both displays known, SDL's choice of back end.
   void start(bool fullscreen, bool native, int width = 640, int height = 480) {
-    Settings s;
-    s.fullscreen = fullscreen ? 1 : 0;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
+    configure(fullscreen, width, height);
     ProcessOptions options;
-    options.working_dir = dir.path();
     options.env = {{"SDL_AUDIODRIVER", "dummy"},
                    {"WAYLAND_DISPLAY", socket},
                    {"XDG_RUNTIME_DIR", servers->path()},
@@ -139,12 +128,11 @@ class Wayland : public ::testing::Test {
       options.env["SDL_VIDEODRIVER"] = "wayland";
       options.env["WAYLAND_DEBUG"] = "client";  // the protocol on stderr: the window's sizes
     }
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
+    ShowProgram::start(options);
   }
 
   ProcessResult finish() {
-    finished = true;
-    const ProcessResult r = wait_process(pid, 20, dir.file("err.txt"));
+    const ProcessResult r = ShowProgram::finish();
     EXPECT_FALSE(r.timed_out);
     return r;
   }
@@ -162,9 +150,6 @@ class Wayland : public ::testing::Test {
       weston_window;
   static inline std::unique_ptr<TempDir> servers;
   static inline int xvfb_pid = -1, weston_pid = -1;
-  TempDir dir;
-  int pid = -1;
-  bool finished = false;
 };
 
 // Windowed, and full screen at a size XWayland emulates for the show alone.

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "show_run.h"
 #include "support/fixtures.h"
 #include "support/jpeg_fixtures.h"
+#include "support/show_program.h"
 
 namespace {
 
@@ -92,18 +92,17 @@ bool still_plays(const std::string& file, Damage d) {
   return d == Damage::truncated && !is_picture(file);
 }
 
-class BadMedia : public ::testing::TestWithParam<std::tuple<const char*, Damage>> {};
+class BadMedia : public ::testing::TestWithParam<std::tuple<const char*, Damage>>,
+                 protected ShowProgram {};
 
 }  // namespace
 
 TEST_P(BadMedia, EndsWithItsMessageOrPlaysAndNeverCrashes) {
   const auto [file, how] = GetParam();
-  TempDir dir;
-  write_fixture_media(dir.path(), false);
   const auto config_before = read_bytes(dir.file("config.dat"));
   damage(dir.file(file), how);
 
-  const ShowRun run = run_for(dir, show_seconds);
+  const ShowRun run = run_for(show_seconds);
   const ProcessResult& r = run.result;
   EXPECT_FALSE(sanitizer_report(r.err)) << r.err;
   EXPECT_EQ(r.signal, 0) << r.err;

@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "show_run.h"
 #include "support/fixtures.h"
+#include "support/show_program.h"
 
 namespace {
 
-class BadSettings : public ::testing::Test {
+class BadSettings : public ::testing::Test, protected ShowProgram {
  protected:
-  void SetUp() override { write_fixture_media(dir.path(), false); }
-
   void write_config(const std::vector<unsigned char>& bytes) {
     write_bytes(dir.file("config.dat"), bytes);
   }
@@ -24,13 +22,11 @@ class BadSettings : public ::testing::Test {
 
   // Runs into the show, ends it with SIGTERM and checks that it played and ended cleanly.
   void expect_show_plays() {
-    const ShowRun run = run_for(dir, show_seconds);
+    const ShowRun run = run_for(show_seconds);
     EXPECT_TRUE(run.still_playing) << run.result.err;
     EXPECT_EQ(run.result.exit_status, 0) << run.result.err;
     EXPECT_FALSE(sanitizer_report(run.result.err)) << run.result.err;
   }
-
-  TempDir dir;
 };
 
 Settings with_size(int width, int height, int color_bits = 32) {
@@ -43,12 +39,17 @@ Settings with_size(int width, int height, int color_bits = 32) {
 
 }  // namespace
 
-TEST_F(BadSettings, MissingFileSaysSoAndCreatesNothing) {
+// Before the sound starts: a driver that cannot open would say so.
+TEST_F(BadSettings, MissingFileSaysSoAndEndsBeforeTheSoundCreatingNothing) {
   ::unlink(dir.file("config.dat").c_str());
-  const ShowRun run = run_for(dir, show_seconds);
+  ProcessOptions options = headless(dir);
+  options.env["SDL_AUDIODRIVER"] = "no-such-driver";
+  const ShowRun run = run_for(options, show_seconds);
   EXPECT_FALSE(run.still_playing);
   EXPECT_EQ(run.result.exit_status, 0);
   EXPECT_TRUE(has(run.result.err, "Error: Unable to load the configuration !")) << run.result.err;
+  EXPECT_FALSE(has(run.result.err, "FMOD")) << run.result.err;
+  EXPECT_FALSE(has(run.result.err, "no-such-driver")) << run.result.err;
   EXPECT_TRUE(read_bytes(dir.file("config.dat")).empty());
   EXPECT_FALSE(sanitizer_report(run.result.err)) << run.result.err;
 }
@@ -56,7 +57,7 @@ TEST_F(BadSettings, MissingFileSaysSoAndCreatesNothing) {
 TEST_F(BadSettings, DanglingLinkCountsAsTheMissingFileAndCreatesNothing) {
   ::unlink(dir.file("config.dat").c_str());
   ASSERT_EQ(::symlink("saved.dat", dir.file("config.dat").c_str()), 0);
-  const ShowRun run = run_for(dir, show_seconds);
+  const ShowRun run = run_for(show_seconds);
   EXPECT_EQ(run.result.exit_status, 0);
   EXPECT_TRUE(has(run.result.err, "Error: Unable to load the configuration !")) << run.result.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("saved.dat")));
@@ -77,7 +78,7 @@ TEST_F(BadSettings, OneByteFileTakesOnlyTheScreenModeFlag) {
 
 TEST_F(BadSettings, OneByteAskingForFullScreenWithNoSuchModeEndsAfterTheQuestion) {
   write_config({1});
-  const ShowRun run = run_for(dir, show_seconds);
+  const ShowRun run = run_for(show_seconds);
   EXPECT_FALSE(run.still_playing);
   EXPECT_EQ(run.result.exit_status, 0);
   // No display to ask on counts as No.
@@ -124,7 +125,7 @@ TEST_F(BadSettings, HugeWindowSidesAreRefusedWithTheWindowMessage) {
   for (const auto& [width, height] : {std::pair{100000, 240}, {320, 100000}, {100000, 100000}}) {
     const Settings s = with_size(width, height);
     write_config(settings_bytes(s));
-    const ShowRun run = run_for(dir, show_seconds);
+    const ShowRun run = run_for(show_seconds);
     EXPECT_FALSE(run.still_playing) << width << "x" << height;
     EXPECT_EQ(run.result.exit_status, 0);
     EXPECT_TRUE(has(run.result.err, "ERROR: Window Creation Error.")) << run.result.err;

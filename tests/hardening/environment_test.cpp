@@ -6,19 +6,14 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "show_run.h"
 #include "support/fixtures.h"
+#include "support/show_program.h"
 
 namespace {
 
 constexpr unsigned nobody = 65534;
 
-class Environment : public ::testing::Test {
- protected:
-  void SetUp() override { write_fixture_media(dir.path(), false); }
-
-  TempDir dir;
-};
+class Environment : public ::testing::Test, protected ShowProgram {};
 
 void expect_played(const ShowRun& run) {
   EXPECT_TRUE(run.still_playing) << run.result.err;
@@ -49,10 +44,24 @@ TEST_F(Environment, FolderThatTakesNoNewFilesStillSavesIntoAWritableConfiguratio
   const auto before = read_bytes(dir.file("config.dat"));
   ProcessOptions options = headless(dir);
   options.run_as_uid = nobody;
-  const ShowRun run = run_for(dir, options, show_seconds);
+  const ShowRun run = run_for(options, show_seconds);
   expect_played(run);
   EXPECT_EQ(read_bytes(dir.file("config.dat")), before);  // the same settings, written again
   EXPECT_FALSE(has(run.result.err, "Unable to save the configuration")) << run.result.err;
+}
+
+TEST_F(Environment, ReadOnlyConfigurationFileKeepsItsBytesAndEndsQuietly) {
+  ::chmod(dir.path().c_str(), 0777);
+  for (const char* name :
+       {"config.dat", "music.dat", "strike.wav", "swirlbeam.wav", "thanks.wav"}) {
+    ::chmod(dir.file(name).c_str(), 0644);
+  }
+  ::chmod(dir.file("config.dat").c_str(), 0444);
+  const auto before = read_bytes(dir.file("config.dat"));
+  ProcessOptions options = headless(dir);
+  options.run_as_uid = nobody;  // root could write the file anyway
+  expect_ended(run_for(options, show_seconds), 0, "Unable to save the configuration !");
+  EXPECT_EQ(read_bytes(dir.file("config.dat")), before);
 }
 
 // Music can be switched off only in the dialog: no sound output must not keep the player out.
@@ -60,7 +69,7 @@ TEST_F(Environment, NoAudioDeviceWithMusicOnPlaysInSilenceSaysWhyAndKeepsTheChoi
   write_fixture_media(dir.path(), true);
   ProcessOptions options = headless(dir);
   options.env["SDL_AUDIODRIVER"] = "no-such-driver";
-  const ShowRun run = run_for(dir, options, show_seconds);
+  const ShowRun run = run_for(options, show_seconds);
   expect_played(run);
   EXPECT_TRUE(has(run.result.err, "no-such-driver")) << run.result.err;  // SDL's reason
   EXPECT_TRUE(has(run.result.err, "no sound output could be opened; the show will be silent"))
@@ -72,7 +81,15 @@ TEST_F(Environment, NoAudioDeviceWithMusicOnPlaysInSilenceSaysWhyAndKeepsTheChoi
 TEST_F(Environment, NoAudioDeviceWithMusicOffPlaysInSilence) {
   ProcessOptions options = headless(dir);
   options.env["SDL_AUDIODRIVER"] = "no-such-driver";
-  expect_played(run_for(dir, options, show_seconds));
+  expect_played(run_for(options, show_seconds));
+}
+
+// The samples load into the silent output all the same, so that a missing one is still fatal.
+TEST_F(Environment, NoAudioDeviceWithMusicOffStillNeedsEverySample) {
+  ::unlink(dir.file("thanks.wav").c_str());
+  ProcessOptions options = headless(dir);
+  options.env["SDL_AUDIODRIVER"] = "no-such-driver";
+  expect_ended(run_for(options, show_seconds), 255, "Error: Unable to load a sample!!");
 }
 
 // SDL would fall back to drawing off screen, and the show would play unseen for three minutes.
@@ -81,7 +98,7 @@ TEST_F(Environment, NoDisplaySkipsTheDialogAndEndsWithTheWindowMessage) {
     ProcessOptions options = headless(dir);
     options.env["SDL_VIDEODRIVER"] = std::nullopt;  // SDL finds its own way
     if (*display != '\0') options.env["DISPLAY"] = display;
-    const ShowRun run = run_for(dir, options, show_seconds);
+    const ShowRun run = run_for(options, show_seconds);
     expect_ended(run, 0, "ERROR: Failed To Register The Window Class.");
     EXPECT_TRUE(has(run.result.err, "no display for the settings dialog")) << run.result.err;
     EXPECT_EQ(read_bytes(dir.file("config.dat")).size(), 15u);
@@ -89,20 +106,18 @@ TEST_F(Environment, NoDisplaySkipsTheDialogAndEndsWithTheWindowMessage) {
 }
 
 TEST_F(Environment, OffscreenDrawingAskedForPlaysWithoutADisplay) {
-  expect_played(run_for(dir, headless(dir), show_seconds));  // SDL_VIDEODRIVER=offscreen
+  expect_played(run_for(show_seconds));  // SDL_VIDEODRIVER=offscreen
 }
 
 TEST_F(Environment, NoVideoDriverAtAllEndsWithTheWindowMessage) {
   ProcessOptions options = headless(dir);
   options.env["SDL_VIDEODRIVER"] = "no-such-driver";
-  expect_ended(run_for(dir, options, show_seconds), 0,
-               "ERROR: Failed To Register The Window Class.");
+  expect_ended(run_for(options, show_seconds), 0, "ERROR: Failed To Register The Window Class.");
 }
 
 // Mesa told to offer no more than OpenGL 1.0 cannot make the context the show asks for.
 TEST_F(Environment, OpenGlThatCannotMakeTheContextEndsWithTheContextMessage) {
   ProcessOptions options = headless(dir);
   options.env["MESA_GL_VERSION_OVERRIDE"] = "1.0";
-  expect_ended(run_for(dir, options, show_seconds), 0,
-               "ERROR: Can't Create A GL Rendering Context.");
+  expect_ended(run_for(options, show_seconds), 0, "ERROR: Can't Create A GL Rendering Context.");
 }

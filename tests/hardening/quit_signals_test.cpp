@@ -8,19 +8,18 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "show_run.h"
 #include "support/fixtures.h"
 #include "support/jpeg_fixtures.h"
+#include "support/show_program.h"
 #include "support/x11_driver.h"
 
 namespace {
 
 constexpr int quit_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
-class QuitSignal : public ::testing::TestWithParam<int> {
+class QuitSignal : public ::testing::TestWithParam<int>, protected ShowProgram {
  protected:
   void SetUp() override {
-    write_fixture_media(dir.path(), false);
     Settings s;  // differs from what the fixture wrote, so that a save would show
     s.width = 320;
     s.height = 240;
@@ -28,23 +27,11 @@ class QuitSignal : public ::testing::TestWithParam<int> {
     write_settings(dir.file("config.dat"), s);
     config_before = read_bytes(dir.file("config.dat"));
   }
-  void TearDown() override {
-    if (pid > 0 && !ended) {
-      ::kill(pid, SIGKILL);
-      wait_process(pid, 5);
-    }
-  }
-
-  void start(const ProcessOptions& options) {
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file(".out"), dir.file(".err"));
-  }
 
   // Sends the signal and checks the quiet, orderly end.
   ProcessResult signal_and_finish(double seconds = 20) {
     ::kill(pid, GetParam());
-    ProcessResult r = wait_process(pid, seconds);
-    ended = true;
-    r.err = stderr_text();
+    const ProcessResult r = finish(seconds);
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.signal, 0) << r.err;
     EXPECT_EQ(r.exit_status, 0) << r.err;
@@ -53,12 +40,7 @@ class QuitSignal : public ::testing::TestWithParam<int> {
     return r;
   }
 
-  std::string stderr_text() { return read_text(dir.file(".err")); }
-
-  TempDir dir;
   std::vector<unsigned char> config_before;
-  int pid = -1;
-  bool ended = false;
 };
 
 ino_t inode_of(const std::string& path) {
@@ -70,10 +52,7 @@ ino_t inode_of(const std::string& path) {
 
 TEST_P(QuitSignal, InTheSettingsDialogLeavesTheFileAsItWas) {
   if (!display_available()) GTEST_SKIP() << "needs an X display";
-  ProcessOptions options;
-  options.working_dir = dir.path();
-  options.env["SDL_AUDIODRIVER"] = "dummy";
-  start(options);
+  start();
   ASSERT_NE(find_window_named("^Swirlbeam - Configuration$", 20), 0u) << stderr_text();
   signal_and_finish();
   EXPECT_EQ(read_bytes(dir.file("config.dat")), config_before);
@@ -86,10 +65,7 @@ TEST_P(QuitSignal, InTheFullScreenQuestionClosesItAsNo) {
   s.fullscreen = 1;  // at 400x300: Xvfb offers only its own screen size
   write_settings(dir.file("config.dat"), s);
   config_before = read_bytes(dir.file("config.dat"));
-  ProcessOptions options;
-  options.working_dir = dir.path();
-  options.env["SDL_AUDIODRIVER"] = "dummy";
-  start(options);
+  start();
   ASSERT_TRUE(press_start_in_settings_dialog(20)) << stderr_text();
   const XWindow question = find_top_level_titled("Swirlbeam", 20);
   ASSERT_NE(question, 0u) << stderr_text();

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "show_run.h"
 #include "support/fixtures.h"
+#include "support/show_program.h"
 
 TEST(SanitizedShow, PlaysWithMusicAndEndsOnSigtermWithoutAReport) {
-  TempDir dir;
-  write_fixture_media(dir.path(), true);
-  const ShowRun run = run_for(dir, 12);
+  ShowProgram show;
+  write_fixture_media(show.dir.path(), true);
+  const ShowRun run = show.run_for(12);
   EXPECT_TRUE(run.still_playing) << run.result.err;
   EXPECT_EQ(run.result.exit_status, 0) << run.result.err;
   EXPECT_FALSE(sanitizer_report(run.result.err)) << run.result.err;

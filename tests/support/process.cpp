@@ -50,16 +50,6 @@ ProcessResult finish(int pid, int status, bool timed_out) {
 
 }  // namespace
 
-ProcessOptions headless_options(const std::string& working_dir) {
-  ProcessOptions options;
-  options.working_dir = working_dir;
-  options.env["DISPLAY"] = std::nullopt;
-  options.env["WAYLAND_DISPLAY"] = std::nullopt;
-  options.env["SDL_VIDEODRIVER"] = "offscreen";
-  options.env["SDL_AUDIODRIVER"] = "dummy";
-  return options;
-}
-
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOptions& options) {
   int out_pipe[2], err_pipe[2];
   if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0) {

@@ -22,10 +22,6 @@ struct ProcessOptions {
   unsigned run_as_uid = 0;
 };
 
-// No display (message boxes fail at once and their text goes to stderr), SDL's offscreen OpenGL
-// and its silent audio driver: the show as the headless tests run it.
-ProcessOptions headless_options(const std::string& working_dir);
-
 // Runs a program and collects its exit status and output.
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOptions& options);
 

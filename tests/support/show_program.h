@@ -1,52 +1,66 @@
-// One run of the real program (SWIRLBEAM_BINARY) in a folder of fixture media, for fixtures that
-// drive it from outside; killed when a test leaves it running.
+// The real program (SWIRLBEAM_BINARY) and the capture tool (SWIRLBEAM_CAPTURE) as the tests start
+// them: this is the one place that does.
 #pragma once
 
-#include <signal.h>
-
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
-#include "support/fixtures.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
-class ShowProgram {
- protected:
-  ShowProgram() { write_fixture_media(dir.path(), false); }
-  ~ShowProgram() { stop(); }
+// No display (message boxes fail at once and their text goes to stderr), SDL's offscreen OpenGL
+// and its silent audio driver, working in `dir`: the show as the headless tests run it.
+ProcessOptions headless(const TempDir& dir);
 
-  void configure(bool fullscreen, int width, int height) {
-    Settings s;
-    s.fullscreen = fullscreen ? 1 : 0;
-    s.width = width;
-    s.height = height;
-    write_settings(dir.file("config.dat"), s);
-  }
-  // With silent sound, its output in out.txt and err.txt.
-  void start() {
-    ProcessOptions options;
-    options.working_dir = dir.path();
-    options.env["SDL_AUDIODRIVER"] = "dummy";
-    finished = false;
-    pid = start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
-  }
+// Long enough for start-up and scene set-up under the sanitizers, so that a run still going
+// after it is playing the show.
+constexpr double show_seconds = 5;
+
+struct ShowRun {
+  bool still_playing = false;  // had not ended by itself when the time was up
+  ProcessResult result;        // after ending by itself, or after SIGTERM when still playing
+};
+
+// The program in a folder of fixture media (windowed, no music), its output in out.txt and
+// err.txt there; killed when a test leaves it running. Fixtures derive from it or hold one.
+class ShowProgram {
+ public:
+  ShowProgram();
+  ~ShowProgram();
+  ShowProgram(const ShowProgram&) = delete;
+  ShowProgram& operator=(const ShowProgram&) = delete;
+
+  void configure(bool fullscreen, int width, int height);
+  // On the display the tests run under, with silent sound.
+  ProcessOptions on_display() const;
+  void start() { start(on_display()); }
+  // Always in the folder, whatever `options.working_dir` says.
+  void start(ProcessOptions options);
   // Waits for the end; the result carries stderr.
-  ProcessResult finish(double seconds = 20) {
-    ProcessResult r = wait_process(pid, seconds);
-    finished = true;
-    r.err = stderr_text();
-    return r;
-  }
-  void stop() {
-    if (pid <= 0 || finished) return;
-    ::kill(pid, SIGKILL);
-    wait_process(pid, 5);
-    finished = true;
-  }
-  std::string stderr_text() const { return read_text(dir.file("err.txt")); }
+  ProcessResult finish(double seconds = 20);
+  // Started headless (or with `options`); when still running after `seconds`, sent SIGTERM.
+  ShowRun run_for(double seconds) { return run_for(headless(dir), seconds); }
+  ShowRun run_for(const ProcessOptions& options, double seconds);
+  void stop();
+  std::string stderr_text() const;
 
   TempDir dir;
   int pid = -1;
   bool finished = false;
 };
+
+// The capture tool with no display and no video or audio driver chosen: it must manage on its
+// own. `options` may add a working folder, variables and a time limit.
+ProcessResult run_capture_tool(const std::vector<std::string>& args,
+                               ProcessOptions options = ProcessOptions{});
+// Started without waiting and with `options` as they are, its output going to the given files.
+int start_capture_tool(const std::vector<std::string>& args, const ProcessOptions& options,
+                       const std::string& out_file, const std::string& err_file);
+
+bool has(const std::string& text, const std::string& part);
+// A sanitizer's report on stderr: AddressSanitizer, LeakSanitizer or UBSan.
+bool sanitizer_report(const std::string& err);
+
+// config.dat's bytes for the given settings.
+std::vector<unsigned char> settings_bytes(const Settings& s);

@@ -12,6 +12,7 @@
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 
@@ -57,31 +58,18 @@ Settings file_settings() {
 }
 
 // One run of the program, killed when the test leaves it running.
-class ShowRun {
+class DialogRun {
  public:
   // `audio_driver` with music on: a machine whose sound output opens, or one where none does.
-  explicit ShowRun(bool with_display = true, const char* audio_driver = nullptr) {
-    write_fixture_media(folder_.path(), audio_driver != nullptr);
+  explicit DialogRun(bool with_display = true, const char* audio_driver = nullptr) {
+    write_fixture_media(program_.dir.path(), audio_driver != nullptr);
     config_before_ = read_bytes(config());
     inode_before_ = inode_of(config());
-    ProcessOptions options;
-    options.working_dir = folder_.path();
-    options.env["SDL_AUDIODRIVER"] = audio_driver != nullptr ? audio_driver : "dummy";
-    if (!with_display) {
-      options.env["DISPLAY"] = std::nullopt;
-      options.env["SDL_VIDEODRIVER"] = "offscreen";  // the show itself may then play unseen
-    }
-    pid_ = start_process({SWIRLBEAM_BINARY}, options, folder_.file("out.txt"),
-                         folder_.file("err.txt"));
+    // Headless, the show itself may play unseen.
+    ProcessOptions options = with_display ? program_.on_display() : headless(program_.dir);
+    if (audio_driver != nullptr) options.env["SDL_AUDIODRIVER"] = audio_driver;
+    program_.start(options);
   }
-  ~ShowRun() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      wait_process(pid_, 10);
-    }
-  }
-  ShowRun(const ShowRun&) = delete;
-  ShowRun& operator=(const ShowRun&) = delete;
 
   // The dialog's window id once it is on the screen, focused; empty when it never came.
   std::string open_dialog() {
@@ -102,7 +90,7 @@ class ShowRun {
 
   // The dialog's picture as rows of RGB pixels, from ImageMagick's import.
   std::vector<Bytes> screenshot(const std::string& window) const {
-    const std::string file = folder_.file("dialog.ppm");
+    const std::string file = program_.dir.file("dialog.ppm");
     run_tool({"/usr/bin/import", "-window", window, "-depth", "8", file});
     std::ifstream in(file, std::ios::binary);
     std::string magic;
@@ -128,48 +116,40 @@ class ShowRun {
   }
 
   bool running() const {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::ifstream stat("/proc/" + std::to_string(program_.pid) + "/stat");
     std::string line;
     std::getline(stat, line);
     const auto paren = line.rfind(')');
     return paren != std::string::npos && paren + 2 < line.size() && line[paren + 2] != 'Z';
   }
-  ProcessResult finish(double timeout = patience_seconds) {
-    const ProcessResult result = wait_process(pid_, timeout);
-    pid_ = -1;
-    return result;
-  }
+  ProcessResult finish(double timeout = patience_seconds) { return program_.finish(timeout); }
   ProcessResult terminate() {
-    ::kill(pid_, SIGTERM);
+    ::kill(program_.pid, SIGTERM);
     return finish();
   }
 
-  int pid() const { return pid_; }
-  std::string config() const { return folder_.file("config.dat"); }
+  int pid() const { return program_.pid; }
+  std::string config() const { return program_.dir.file("config.dat"); }
   const Bytes& config_before() const { return config_before_; }
   bool config_rewritten() const { return inode_of(config()) != inode_before_; }
-  std::string errors() const {
-    std::ifstream in(folder_.file("err.txt"));
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string errors() const { return program_.stderr_text(); }
 
  private:
-  TempDir folder_;
+  ShowProgram program_;
   Bytes config_before_;
   ino_t inode_before_ = 0;
-  int pid_ = -1;
 };
 
 // Presses keys in the dialog, expects the show to start in place of it, and returns the saved
 // settings after the show was ended with SIGTERM.
 Bytes start_show_with(const std::vector<std::string>& keys) {
-  ShowRun run;
+  DialogRun run;
   const std::string dialog = run.open_dialog();
   EXPECT_FALSE(dialog.empty()) << run.errors();
   if (dialog.empty()) return {};
-  ShowRun::press(keys);
+  DialogRun::press(keys);
   EXPECT_FALSE(run.wait_for_show().empty()) << run.errors();
-  EXPECT_FALSE(ShowRun::dialog_on_screen()) << "the dialog is still shown beside the show";
+  EXPECT_FALSE(DialogRun::dialog_on_screen()) << "the dialog is still shown beside the show";
   EXPECT_TRUE(run.config_rewritten());
   const ProcessResult result = run.terminate();
   EXPECT_FALSE(result.timed_out);
@@ -178,13 +158,13 @@ Bytes start_show_with(const std::vector<std::string>& keys) {
 }
 
 // Expects the program to end by itself with code 0 and config.dat never written.
-void expect_cancelled(ShowRun& run) {
+void expect_cancelled(DialogRun& run) {
   const ProcessResult result = run.finish(20);
   EXPECT_FALSE(result.timed_out) << "the program did not end";
   EXPECT_EQ(result.exit_status, 0) << run.errors();
   EXPECT_FALSE(run.config_rewritten());
   EXPECT_EQ(read_bytes(run.config()), run.config_before());
-  EXPECT_FALSE(ShowRun::dialog_on_screen());
+  EXPECT_FALSE(DialogRun::dialog_on_screen());
 }
 
 TEST(DialogSessionStart, ReturnStartsTheShowWithTheFileSettings) {
@@ -229,12 +209,12 @@ TEST(DialogSessionStart, TabSkipsTheRadioButtonsOnItsWayToDither) {
 TEST(DialogSessionStart, WithoutASoundOutputItsFootSaysSoAndTheShowPlaysSilent) {
   std::vector<Bytes> usual;
   {
-    ShowRun run(true, "dummy");
+    DialogRun run(true, "dummy");
     const std::string dialog = run.open_dialog();
     ASSERT_FALSE(dialog.empty()) << run.errors();
     usual = run.screenshot(dialog);
   }
-  ShowRun run(true, "no-such-driver");
+  DialogRun run(true, "no-such-driver");
   const std::string dialog = run.open_dialog();
   ASSERT_FALSE(dialog.empty()) << run.errors();
   const std::vector<Bytes> silent = run.screenshot(dialog);
@@ -245,7 +225,7 @@ TEST(DialogSessionStart, WithoutASoundOutputItsFootSaysSoAndTheShowPlaysSilent) 
   EXPECT_LT(first_change, usual.size()) << "the same words as with sound";
   EXPECT_GT(first_change, usual.size() * 3 / 4) << "more than the foot changed";
 
-  ShowRun::press({"Return"});
+  DialogRun::press({"Return"});
   ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
   EXPECT_EQ(run.terminate().exit_status, 0) << run.errors();
   EXPECT_EQ(read_bytes(run.config()).at(1), 1);
@@ -253,11 +233,11 @@ TEST(DialogSessionStart, WithoutASoundOutputItsFootSaysSoAndTheShowPlaysSilent) 
 }
 
 TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {
-  ShowRun run;
+  DialogRun run;
   const std::string dialog = run.open_dialog();
   ASSERT_FALSE(dialog.empty()) << run.errors();
-  ShowRun::click(dialog, 165, 130);  // "24 bpp"
-  ShowRun::click(dialog, 40, 142);   // "Start!"
+  DialogRun::click(dialog, 165, 130);  // "24 bpp"
+  DialogRun::click(dialog, 40, 142);   // "Start!"
   ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
   EXPECT_EQ(run.terminate().exit_status, 0);
   Settings expected = file_settings();
@@ -267,56 +247,56 @@ TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {
 
 // As xfwm4's "Fullscreen" does despite the fixed size: the controls stay whole in the middle.
 TEST(DialogSessionStart, EnlargedByAWindowManagerItsControlsStayCentred) {
-  ShowRun run;
+  DialogRun run;
   const std::string dialog = run.open_dialog();
   ASSERT_FALSE(dialog.empty()) << run.errors();
   run_tool({xdotool_path, "windowsize", "--sync", dialog, "1280", "1024"});
   const int dx = (1280 - 303) / 2, dy = (1024 - 229) / 2;
-  ShowRun::click(dialog, 165 + dx, 130 + dy);  // "24 bpp"
-  ShowRun::click(dialog, 40 + dx, 142 + dy);   // "Start!"
+  DialogRun::click(dialog, 165 + dx, 130 + dy);  // "24 bpp"
+  DialogRun::click(dialog, 40 + dx, 142 + dy);   // "Start!"
   ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
   EXPECT_EQ(run.terminate().exit_status, 0);
   EXPECT_EQ(read_bytes(run.config())[2], 24);
 }
 
 TEST(DialogSessionCancel, EscapeLeavesTheDialogOpen) {
-  ShowRun run;
+  DialogRun run;
   ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
-  ShowRun::press({"Escape"});
+  DialogRun::press({"Escape"});
   ::usleep(1000 * 1000);
-  EXPECT_TRUE(ShowRun::dialog_on_screen());
+  EXPECT_TRUE(DialogRun::dialog_on_screen());
   EXPECT_TRUE(run.running());
-  ShowRun::press({"alt+x"});
+  DialogRun::press({"alt+x"});
   expect_cancelled(run);
 }
 
 TEST(DialogSessionCancel, ReturnOnTheFocusedExitButtonEndsWithoutSaving) {
-  ShowRun run;
+  DialogRun run;
   ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
   // The list has the focus; Windowed, Music and Start! come before Exit.
-  ShowRun::press({"Tab", "Tab", "Tab", "Tab", "Return"});
+  DialogRun::press({"Tab", "Tab", "Tab", "Tab", "Return"});
   expect_cancelled(run);
 }
 
 TEST(DialogSessionCancel, CloseRequestEndsWithoutSaving) {
-  ShowRun run;
+  DialogRun run;
   const std::string dialog = run.open_dialog();
   ASSERT_FALSE(dialog.empty()) << run.errors();
-  ShowRun::press({"Down", "alt+d"});  // changes that closing must throw away
+  DialogRun::press({"Down", "alt+d"});  // changes that closing must throw away
   EXPECT_TRUE(send_close_request(std::stoul(dialog)));
   expect_cancelled(run);
 }
 
 TEST(DialogSessionCancel, QuitSignalWhileOpenEndsAsExit) {
-  ShowRun run;
+  DialogRun run;
   ASSERT_FALSE(run.open_dialog().empty()) << run.errors();
-  ShowRun::press({"Down"});
+  DialogRun::press({"Down"});
   ::kill(run.pid(), SIGTERM);
   expect_cancelled(run);
 }
 
 TEST(DialogSessionWithoutDisplay, TheShowStartsWithTheFileSettingsAndStderrSaysWhy) {
-  ShowRun run(false);
+  DialogRun run(false);
   for (int i = 0; i < 300 && !run.config_rewritten() && run.running(); ++i) ::usleep(100 * 1000);
   ASSERT_TRUE(run.config_rewritten()) << run.errors();
   EXPECT_EQ(read_bytes(run.config()), run.config_before());

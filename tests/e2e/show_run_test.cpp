@@ -9,7 +9,7 @@
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"
-#include "support/temp_dir.h"
+#include "support/show_program.h"
 #include "support/x11_driver.h"
 
 namespace {
@@ -51,20 +51,15 @@ int count_below_centre(const Screenshot& shot, Count count) {
 
 TEST(ShowRun, PlaysAllTenStagesAndEndsByItself) {
   if (!display_available()) GTEST_SKIP() << "needs an X display";
-  TempDir dir;
-  write_fixture_media(dir.path(), false);
-  ProcessOptions options;
-  options.working_dir = dir.path();
-  options.env["SDL_AUDIODRIVER"] = "dummy";
-  const int pid =
-      start_process({SWIRLBEAM_BINARY}, options, dir.file("out.txt"), dir.file("err.txt"));
-  const XWindow window = wait_for_show_window(pid, 30);
+  ShowProgram show;
+  show.start();
+  const XWindow window = wait_for_show_window(show.pid, 30);
   const auto started = Clock::now();
   ASSERT_NE(window, 0u);
 
   // At 100 s the show is in stage 3: background, comets and the logo with its echoes.
   std::this_thread::sleep_until(started + std::chrono::seconds(100));
-  const Screenshot shot = take_screenshot(window, dir.file("shot.rgb"));
+  const Screenshot shot = take_screenshot(window, show.dir.file("shot.rgb"));
   ASSERT_EQ(shot.rgb.size(), 320u * 240u * 3u);
 
   const int background = count_below_centre(
@@ -75,7 +70,8 @@ TEST(ShowRun, PlaysAllTenStagesAndEndsByItself) {
   int comet_light = count_below_centre(shot, lit_by_a_comet);
   for (int look = 1; look <= 5 && comet_light <= 10; ++look) {
     std::this_thread::sleep_until(started + std::chrono::seconds(100 + 2 * look));
-    comet_light = count_below_centre(take_screenshot(window, dir.file("shot.rgb")), lit_by_a_comet);
+    comet_light =
+        count_below_centre(take_screenshot(window, show.dir.file("shot.rgb")), lit_by_a_comet);
   }
   EXPECT_GT(comet_light, 10) << "the green or blue comet shows";
   const unsigned char* logo_top = shot.at(160, 240 - 205);
@@ -83,7 +79,7 @@ TEST(ShowRun, PlaysAllTenStagesAndEndsByItself) {
   EXPECT_GT(logo_top[0], 200);
   EXPECT_GT(logo_left[1], 150);
 
-  const ProcessResult r = wait_process(pid, 120);
+  const ProcessResult r = show.finish(120);
   const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_status, 0);

@@ -1,4 +1,4 @@
-// Running swirlbeam-capture headless and reading what it wrote.
+// Running swirlbeam-capture on small media and reading what it wrote.
 #pragma once
 
 #include <cstdint>
@@ -7,13 +7,8 @@
 
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
-#include "support/process.h"
+#include "support/show_program.h"
 #include "support/temp_dir.h"
-
-// No display and no video or audio driver chosen: the tool must manage on its own. `options`
-// may add a working folder, variables and a time limit.
-ProcessResult run_capture_tool(const std::vector<std::string>& args,
-                               ProcessOptions options = ProcessOptions{});
 
 std::vector<std::string> read_lines(const std::string& path);
 // The raw text of a top-level or nested field's value in a trace line: "stage" gives "3".

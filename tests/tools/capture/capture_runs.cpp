@@ -6,16 +6,6 @@
 
 #include "support/fixtures.h"
 
-ProcessResult run_capture_tool(const std::vector<std::string>& args, ProcessOptions options) {
-  std::vector<std::string> argv = {SWIRLBEAM_CAPTURE};
-  argv.insert(argv.end(), args.begin(), args.end());
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER"}) {
-    options.env.emplace(name, std::nullopt);  // unless the caller set it
-  }
-  if (options.timeout_seconds == ProcessOptions{}.timeout_seconds) options.timeout_seconds = 180;
-  return run_process(argv, options);
-}
-
 std::vector<std::string> read_lines(const std::string& path) {
   std::vector<std::string> lines;
   std::ifstream in(path);
