@@ -1,4 +1,4 @@
-# The browser build (emcmake cmake): the show's shared code with the web platform files, linked
+# The browser build (emcmake cmake): the show's layers with the web platform files, linked
 # against the libraries scripts/lib/web-libs.sh builds from Debian's sources, into a static site:
 # ${CMAKE_BINARY_DIR}/site. scripts/web.sh runs all of it.
 set(SWIRLBEAM_WEB_LIBS "" CACHE PATH "Install prefix of the libraries built for the web")
@@ -13,12 +13,17 @@ if(NOT EXISTS "${SWIRLBEAM_WEB_MEDIA}/config.dat")
   message(FATAL_ERROR "SWIRLBEAM_WEB_MEDIA (${SWIRLBEAM_WEB_MEDIA}) holds no default media")
 endif()
 
-# The platform is what both platforms share (src/platform) and the page's own files; of the
-# dialog, the page takes the model behind its form.
-file(GLOB show_sources CONFIGURE_DEPENDS src/app/*.cpp src/comets/*.cpp src/replay/*.cpp
-  src/platform/*.cpp src/platform/web/*.cpp)
-list(FILTER show_sources EXCLUDE REGEX "src/app/main\\.cpp$")
-list(APPEND show_sources src/ui/dialog_model.cpp)
+# The page's platform libraries, for its layers (src/CMakeLists.txt). Exceptions caught, as on the
+# desktop: libopenmpt rejects a damaged module by throwing (it is built so), and the sound code
+# catches it; without this the throw would end the page.
+add_library(swirlbeam_platform_libraries INTERFACE)
+target_include_directories(swirlbeam_platform_libraries INTERFACE
+  ${SWIRLBEAM_WEB_LIBS}/include ${SWIRLBEAM_WEB_LIBS}/include/SDL2)
+target_link_libraries(swirlbeam_platform_libraries INTERFACE
+  ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2_mixer.a ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2.a
+  ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
+add_compile_options(-O2 -fexceptions)
+add_subdirectory(src)
 
 include(cmake/glemu.cmake)
 
@@ -30,16 +35,8 @@ set(pre_js "")
 foreach(script ${page_scripts})
   list(APPEND pre_js "SHELL:--pre-js ${script}")  # SHELL: keeps each --pre-js
 endforeach()
-add_executable(swirlbeam web/main.cpp web/form.cpp web/capture.cpp web/own_files.cpp
-  ${show_sources})
-target_include_directories(swirlbeam PRIVATE src
-  ${SWIRLBEAM_WEB_LIBS}/include ${SWIRLBEAM_WEB_LIBS}/include/SDL2)
-# Exceptions caught, as on the desktop: libopenmpt rejects a damaged module by throwing (it is
-# built so), and the sound code catches it; without this the throw would end the page.
-target_compile_options(swirlbeam PRIVATE -O2 -fexceptions)
-target_link_libraries(swirlbeam PRIVATE
-  ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2_mixer.a ${SWIRLBEAM_WEB_LIBS}/lib/libSDL2.a
-  ${SWIRLBEAM_WEB_LIBS}/lib/libopenmpt.a ${SWIRLBEAM_WEB_LIBS}/lib/libturbojpeg.a)
+add_executable(swirlbeam web/main.cpp web/form.cpp web/capture.cpp web/own_files.cpp)
+target_link_libraries(swirlbeam PRIVATE swirlbeam_replay swirlbeam_dialog)
 target_link_options(swirlbeam PRIVATE
   -O2 -fexceptions -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1 --js-library ${glemu_copy}

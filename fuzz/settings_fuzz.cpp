@@ -2,7 +2,7 @@
 // reader takes the same fields from the file as from memory.
 #include <cstring>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "fuzz_file.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "own_files.h"
 #include "platform/jpeg_decode.h"
 #include "platform/sound.h"

@@ -1,8 +1,8 @@
 #include "app/effects.h"
 
-#include "app/rng.h"
 #include "app/sound_handles.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 #include "platform/sound.h"
 
 float load_time_background_angle() {

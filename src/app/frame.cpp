@@ -98,7 +98,7 @@ void draw_web() {
 
 void draw_comet_scene() {
   glRotatef(effects.scene_angle, 0.0f, 1.0f, 0.0f);
-  draw_comets();
+  draw_comets(effects.scene_angle);
   glRotatef(-effects.scene_angle, 0.0f, 1.0f, 0.0f);
 }
 

@@ -1,7 +1,7 @@
 #include "app/report_fatal.h"
 
 #include "app/show_window.h"
-#include "platform/message.h"
+#include "platform/backend.h"
 
 void report_fatal(const char* text, const char* caption) {
   shutdown();

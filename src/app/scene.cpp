@@ -7,10 +7,10 @@
 
 #include "app/effects.h"
 #include "app/report_fatal.h"
-#include "app/rng.h"
-#include "app/settings.h"
 #include "app/sound_handles.h"
 #include "comets/comet.h"
+#include "core/rng.h"
+#include "core/settings.h"
 #include "platform/jpeg.h"
 #include "platform/sound.h"
 

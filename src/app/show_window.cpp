@@ -3,7 +3,7 @@
 #include "app/keys.h"
 #include "app/scene.h"
 #include "app/sound_handles.h"
-#include "platform/message.h"
+#include "platform/backend.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 

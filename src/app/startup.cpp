@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "app/settings.h"
 #include "app/show_window.h"
 #include "app/sound_handles.h"
 #include "app/timeline.h"
-#include "platform/message.h"
+#include "core/settings.h"
+#include "platform/backend.h"
 #include "platform/sound.h"
 #include "platform/timer.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/vector3.h"
+#include "core/vector3.h"
 
 constexpr int trail_length = 75;
 constexpr int comet_slots = 10;
@@ -40,7 +40,8 @@ class Comet {
 
   void reset();
   void update();  // one motion step towards `target` and the origin
-  void draw();    // head and trail sprites, facing the viewer
+  // Head and trail sprites, facing the viewer from a scene turned `scene_angle` degrees about y.
+  void draw(float scene_angle);
 };
 
 // The pool: slots 0 .. comet_count - 1 are the live comets.
@@ -51,4 +52,4 @@ void reset_comets();
 void create_comet(Vector3 position, Vector3 velocity, Vector3 target, const float (&color)[3],
                   std::uint32_t texture, bool jitter);
 void update_comets();
-void draw_comets();
+void draw_comets(float scene_angle);

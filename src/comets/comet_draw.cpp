@@ -1,9 +1,8 @@
 #include <GL/gl.h>
 
-#include "app/effects.h"
-#include "app/rng.h"
 #include "comets/comet.h"
-#include "platform/vertex_colours.h"
+#include "core/rng.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -26,9 +25,9 @@ void draw_sprite(float h, const Rgba& c) {
 }
 
 // Undoes the scene's turn about y, so the sprite at `at` lies parallel to the screen.
-void face_viewer_at(const Vector3& at) {
+void face_viewer_at(const Vector3& at, float scene_angle) {
   glTranslatef(at.x, at.y, at.z);
-  glRotatef(-effects.scene_angle, 0, 1, 0);
+  glRotatef(-scene_angle, 0, 1, 0);
 }
 
 float jitter_scale(int roll) {
@@ -37,13 +36,13 @@ float jitter_scale(int roll) {
 
 }  // namespace
 
-void Comet::draw() {
+void Comet::draw(float scene_angle) {
   const auto spin = static_cast<float>(rng_next() * double(head_spin_factor));
   glBindTexture(GL_TEXTURE_2D, texture);  // for the trail too
   // A sprite of alpha 0 or below changes no pixel and is not drawn; its numbers still are.
   if (alpha > 0.0f) {
     glPushMatrix();
-    face_viewer_at(position);
+    face_viewer_at(position, scene_angle);
     glRotatef(spin, 0, 0, 1);
     // Doubled, so the head glows brighter than its trail; GL clamps each component to 1.
     draw_sprite(head_half_size,
@@ -61,18 +60,18 @@ void Comet::draw() {
     const auto point_alpha = static_cast<float>(alpha - i * trail_alpha_step);
     if (point_alpha <= 0.0f) continue;
     glPushMatrix();
-    face_viewer_at(trail[i]);
+    face_viewer_at(trail[i], scene_angle);
     if (jitter) glScalef(jitter_scale(b), jitter_scale(a), 1.0f);
     draw_sprite(trail_half_size, {color[0], color[1], color[2], point_alpha});
     glPopMatrix();
   }
 }
 
-void draw_comets() {
+void draw_comets(float scene_angle) {
   colour_with_vertices = vertex_colours_exact();
   if (colour_with_vertices) glShadeModel(GL_FLAT);
   for (int i = 0; i < comet_count; ++i) {
-    if (comets[i].alive) comets[i].draw();
+    if (comets[i].alive) comets[i].draw(scene_angle);
   }
   if (colour_with_vertices) glShadeModel(GL_SMOOTH);
 }

@@ -1,5 +1,5 @@
-#include "app/rng.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "app/rng.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 
 // Static storage: every slot reads as not alive until the first reset.
 Comet comets[comet_slots];

@@ -4,8 +4,8 @@
 
 #include <map>
 
+#include "platform/backend.h"
 #include "platform/jpeg_decode.h"
-#include "platform/texture_upload.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/message.h"
+#include "platform/backend.h"
 
 void print_message_line(const char* text, const char* caption) {
   std::string line = std::string("swirlbeam: ") + caption + ": " + text;

@@ -1,5 +1,6 @@
 #include "platform/sound.h"
 
+#include "platform/backend.h"
 #include "platform/sound_internal.h"
 
 #include <SDL.h>

@@ -88,11 +88,6 @@ inline void apply_music_volume(std::int16_t* out, std::size_t frames, int from, 
   }
 }
 
-// The silent output that music switched off plays into: each platform's own (silent_output.cpp).
-// The first is called before the audio subsystem starts, the second once the device is open.
-void choose_silent_output();
-void silence_open_output();
-
 // Renders the next stereo frames of the song, silence once it has ended; returns those rendered.
 std::size_t render_song(Song& song, std::int16_t* out, std::size_t frames);
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/event_pump.h"
-#include "platform/window_backend.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/scene.h"
-#include "app/settings.h"
 #include "app/show_window.h"
 #include "app/startup.h"
+#include "core/settings.h"
 #include "platform/sound.h"
 
 namespace {

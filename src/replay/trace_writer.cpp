@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "app/effects.h"
-#include "app/rng.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 
 namespace {
 

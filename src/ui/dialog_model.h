@@ -1,7 +1,7 @@
 // What the settings dialog shows and what Start! stores, kept apart from any toolkit.
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 struct Resolution {
   const char* text;

@@ -10,11 +10,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/settings.h"
 #include "comet_swirl.xpm"
+#include "core/settings.h"
+#include "platform/desktop/desktop.h"
 #include "platform/desktop/fltk_display.h"
 #include "platform/display_scale.h"
-#include "platform/quit_signal.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_widgets.h"

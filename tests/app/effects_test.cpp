@@ -1,8 +1,8 @@
 #include <cmath>
 
 #include "app/effects.h"
-#include "app/rng.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 #include "platform/sound.h"
 #include "support/recording_sound.h"

@@ -1,6 +1,6 @@
 // What holds before main runs: its own executable, so that nothing else has touched the state.
 #include "app/effects.h"
-#include "app/rng.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 
 TEST(ProgramLoad, BackgroundAngleIsTheFirstDrawOfTheUnseededGenerator) {

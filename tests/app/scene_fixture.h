@@ -7,8 +7,8 @@
 
 #include "app/effects.h"
 #include "app/scene.h"
-#include "app/settings.h"
 #include "comets/comet.h"
+#include "core/settings.h"
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/gl_context.h"

@@ -1,6 +1,6 @@
 #include <GL/gl.h>
 
-#include "app/rng.h"
+#include "core/rng.h"
 #include "scene_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"

@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/effects.h"
-#include "app/rng.h"
 #include "comets/comet.h"
 #include "comets/recorded_sequence.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 #include "support/gl_context.h"
 
@@ -73,7 +72,6 @@ class CometDrawing : public ::testing::Test {
     glBindTexture(GL_TEXTURE_2D, 0);
 
     reset_comets();
-    effects.scene_angle = 0;
     rng_seed(1);
   }
 
@@ -86,12 +84,11 @@ class CometDrawing : public ::testing::Test {
 
   // As the frame does: scene centre 15 units ahead, comet space turned about y.
   std::vector<std::uint8_t> render_frame(float scene_angle = 0) {
-    effects.scene_angle = scene_angle;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glTranslatef(0, 0, -15);
     glRotatef(scene_angle, 0, 1, 0);
-    draw_comets();
+    draw_comets(scene_angle);
     glRotatef(-scene_angle, 0, 1, 0);
     return context.read_pixels();
   }
@@ -303,7 +300,6 @@ TEST_F(CometDrawing, SpritesFaceTheViewerAtEverySceneAngle) {
 TEST_F(CometDrawing, LeavesTheModelviewMatrixAsItFoundIt) {
   add_comet(vec(1, 2, 3), white, 1.0f, true);
   add_comet(vec(-4, 0, 2), white, 0.5f, false);
-  effects.scene_angle = 37;
   glLoadIdentity();
   glTranslatef(0, 0, -15);
   glRotatef(37, 0, 1, 0);
@@ -312,7 +308,7 @@ TEST_F(CometDrawing, LeavesTheModelviewMatrixAsItFoundIt) {
   glGetFloatv(GL_MODELVIEW_MATRIX, before);
   glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth_before);
 
-  draw_comets();
+  draw_comets(37);
 
   glGetFloatv(GL_MODELVIEW_MATRIX, after);
   glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth_after);

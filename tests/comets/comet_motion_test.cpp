@@ -1,9 +1,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/rng.h"
 #include "comets/comet.h"
 #include "comets/recorded_sequence.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 
 namespace {

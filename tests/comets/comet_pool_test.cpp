@@ -1,6 +1,6 @@
-#include "app/rng.h"
 #include "comets/comet.h"
 #include "comets/recorded_sequence.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/rng.h"
+#include "core/rng.h"
 #include "app/effects.h"
 #include "gtest/gtest.h"
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"

@@ -9,8 +9,8 @@
 
 #include "app/show_window.h"
 #include "gtest/gtest.h"
+#include "platform/backend.h"
 #include "platform/desktop/full_screen_check.h"
-#include "platform/message.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"

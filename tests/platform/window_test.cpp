@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "app/keys.h"
-#include "app/settings.h"
 #include "app/show_window.h"
+#include "core/settings.h"
 #include "gtest/gtest.h"
 #include "platform/desktop/display_guard.h"
 #include "platform/desktop/icon.h"

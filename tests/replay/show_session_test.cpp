@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/rng.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 #include "replay/show_session.h"
 #include "support/fixtures.h"

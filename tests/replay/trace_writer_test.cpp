@@ -1,8 +1,8 @@
 // A trace line: the show's state after a frame, each float as its 32 bits round-trip.
 #include "replay/trace_writer.h"
 #include "app/effects.h"
-#include "app/rng.h"
 #include "comets/comet.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 
 TEST(TraceLines, HoldTheStateExactlyInTheDocumentedShape) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> read_bytes(const std::string& path);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
 #include "support/process.h"

@@ -10,11 +10,10 @@
 #include <ctime>
 #include <vector>
 
-#include "app/effects.h"
-#include "app/rng.h"
 #include "comets/comet.h"
-#include "platform/heap.h"
-#include "support/gl_context.h"
+#include "core/rng.h"
+#include "platform/desktop/desktop.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -86,22 +85,22 @@ void print(const char* what, const Figures& f) {
 double measure(int frames) {
   std::vector<double> issue_cpu, finished_cpu, finished_wall, process_cpu;
   for (int i = 0; i < frames; ++i) {
-    effects.scene_angle = float(i % 360);
-    begin_frame(effects.scene_angle);
+    const float scene_angle = float(i % 360);
+    begin_frame(scene_angle);
     glFinish();
     const double t0 = seconds(CLOCK_THREAD_CPUTIME_ID);
-    draw_comets();
+    draw_comets(scene_angle);
     issue_cpu.push_back((seconds(CLOCK_THREAD_CPUTIME_ID) - t0) * 1e3);
     glFinish();
   }
   for (int i = 0; i < frames; ++i) {
-    effects.scene_angle = float(i % 360);
-    begin_frame(effects.scene_angle);
+    const float scene_angle = float(i % 360);
+    begin_frame(scene_angle);
     glFinish();
     const double thread0 = seconds(CLOCK_THREAD_CPUTIME_ID);
     const double process0 = seconds(CLOCK_PROCESS_CPUTIME_ID);
     const double wall0 = seconds(CLOCK_MONOTONIC);
-    draw_comets();
+    draw_comets(scene_angle);
     glFinish();
     finished_cpu.push_back((seconds(CLOCK_THREAD_CPUTIME_ID) - thread0) * 1e3);
     process_cpu.push_back((seconds(CLOCK_PROCESS_CPUTIME_ID) - process0) * 1e3);
@@ -121,9 +120,12 @@ int main(int argc, char** argv) {
   const int width = argc >= 3 ? std::atoi(argv[1]) : 640;
   const int height = argc >= 3 ? std::atoi(argv[2]) : 480;
   const int frames = argc >= 4 ? std::atoi(argv[3]) : 500;
-  GlContext context(width, height);
-  if (!context.ok() || frames < 1) {
-    std::fprintf(stderr, "bench_comets: no OpenGL context (run under xvfb-run)\n");
+  if (frames < 1) return 1;
+  // The show's own window, at 32 bits and unscaled, so the comets draw as in the show.
+  const OpenedWindow window = open_window("bench_comets", width, height, 32, false, 1.0f);
+  if (!window.ready) {
+    std::fprintf(stderr, "bench_comets: no OpenGL window (run under xvfb-run): %s\n",
+                 window.error != nullptr ? window.error : "");
     return 1;
   }
   glDisable(GL_DEPTH_TEST);
@@ -136,7 +138,7 @@ int main(int argc, char** argv) {
 
   for (int i = 0; i < 20; ++i) {  // warm up the driver's caches and shader variants
     begin_frame(float(i));
-    draw_comets();
+    draw_comets(float(i));
     glFinish();
   }
 
@@ -152,5 +154,6 @@ int main(int argc, char** argv) {
   std::printf("CPU median, calling thread, against the 1 ms target: %.3f trimmed, %.3f untrimmed\n",
               trimmed / 1.0, untrimmed / 1.0);
   std::printf("trimmed / untrimmed: %.2f\n", trimmed / untrimmed);
+  close_window();
   return 0;
 }

@@ -16,7 +16,7 @@
 #include "app/frame.h"
 #include "bench.h"
 #include "contact_sheet.h"
-#include "platform/heap.h"
+#include "platform/desktop/desktop.h"
 #include "png_queue.h"
 #include "png_writer.h"
 #include "progress.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "cues.h"
 #include "lettering.h"
 #include "pictures.h"

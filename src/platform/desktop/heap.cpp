@@ -1,4 +1,4 @@
-#include "platform/heap.h"
+#include "platform/desktop/desktop.h"
 
 #include <malloc.h>
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/desktop.h"
 #include "platform/desktop/dialog_button.h"
 #include "platform/desktop/fltk_display.h"
 #include "platform/display_scale.h"
-#include "platform/quit_signal.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // caption as the window's title, an icon, the text with its line breaks, and OK or Yes and No.
 #pragma once
 
-#include "platform/message.h"
+#include "platform/backend.h"
 
 enum class BoxAnswer {
   not_shown,  // no display, or a quit signal came before the box

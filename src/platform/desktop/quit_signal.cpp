@@ -1,4 +1,4 @@
-#include "platform/quit_signal.h"
+#include "platform/desktop/desktop.h"
 
 #include <csignal>
 

@@ -1,7 +1,7 @@
 // On the desktop the silent output is SDL's dummy driver, which mixes and plays nowhere.
 #include <SDL.h>
 
-#include "platform/sound_internal.h"
+#include "platform/backend.h"
 
 void sound_detail::choose_silent_output() {
   SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);

@@ -1,5 +1,5 @@
 // Mesa's GLU builds the mipmap levels.
-#include "platform/texture_upload.h"
+#include "platform/backend.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

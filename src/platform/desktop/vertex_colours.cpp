@@ -1,4 +1,4 @@
-#include "platform/vertex_colours.h"
+#include "platform/backend.h"
 
 bool vertex_colours_exact() {
   return true;

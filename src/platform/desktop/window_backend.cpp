@@ -1,15 +1,14 @@
 // The desktop's window: an X11 or Wayland window through SDL, or the whole primary monitor
 // switched to exactly the chosen mode, with the guard that gives the mode back however the show
 // ends, and the question when the mode is not to be had.
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
+#include "platform/desktop/desktop.h"
 #include "platform/desktop/display_guard.h"
 #include "platform/desktop/fltk_display.h"
 #include "platform/desktop/full_screen_check.h"
 #include "platform/desktop/icon.h"
 #include "platform/full_screen_question.h"
-#include "platform/message.h"
-#include "platform/quit_signal.h"
 #include "platform/window.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/message.h"
+#include "platform/backend.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 // web_* functions of the web entry.
 #pragma once
 
-#include "platform/message.h"
+#include "platform/backend.h"
 
 void page_show_message(const char* text, const char* caption, MessageIcon icon);
 // A Yes/No box in the page; the answer arrives later through web_answer.

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/sound_internal.h"
+#include "platform/backend.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // WebGL has no GLU: the mipmaps are built here, level by level as GLU builds them natively, and
 // clamped edges are clamped to the edge, as WebGL has no other.
-#include "platform/texture_upload.h"
+#include "platform/backend.h"
 
 #include <GL/gl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/vertex_colours.h"
+#include "platform/backend.h"
 
 // The GL emulation keeps a colour given with the vertices in bytes, and leaves it switched on
 // for the draws after.

@@ -2,7 +2,7 @@
 // screen is the browser's, which the page asks for on Start! and which scales the canvas with
 // its aspect kept; the page says before this runs whether it was granted. There is no display
 // mode to change, so there is nothing to guard or give back.
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <GL/gl.h>
 #include <emscripten.h>

@@ -2,9 +2,9 @@
 // benchmark's figures.
 #include <cstring>
 
-#include "app/rng.h"
 #include "bench.h"
 #include "contact_sheet.h"
+#include "core/rng.h"
 #include "gtest/gtest.h"
 #include "png_queue.h"
 #include "png_writer.h"

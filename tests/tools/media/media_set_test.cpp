@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <set>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "gtest/gtest.h"
 #include "media_files.h"
 #include "support/fixtures.h"

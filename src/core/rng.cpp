@@ -1,4 +1,4 @@
-#include "app/rng.h"
+#include "core/rng.h"
 
 namespace {
 std::uint32_t state = 1;  // constant-initialised: valid before any static initialiser draws

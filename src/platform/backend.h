@@ -1,0 +1,78 @@
+// What every platform provides, the desktop in platform/desktop and the page in platform/web, each
+// in a file per subject (window_backend.cpp, texture_upload.cpp, vertex_colours.cpp,
+// silent_output.cpp, message.cpp). The shared platform code calls it, and the show where nothing
+// stands between. What only one platform has is in its own folder: desktop/desktop.h, web/page.h.
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/display_scale.h"
+#include "platform/jpeg.h"
+#include "platform/jpeg_decode.h"
+
+// The window: what each platform adds to the window code they share (platform/window.cpp), the
+// display mode or the page around the canvas, and what the context needs before the show draws.
+namespace window_backend {
+
+struct Request {
+  int width;
+  int height;
+  int color_bits;
+  bool full_screen;   // cleared where the player takes a window instead
+  float scale;        // the window's scale, as open_window was given it
+  WindowSize window;  // the size a window gets; before_window scales it where it must
+};
+
+// False when the platform has no video to offer (the show must not play unseen).
+bool video_usable();
+// Before the window: settles the full-screen mode. False when the player chose to end instead.
+bool before_window(Request& request);
+void request_pixel_format(int color_bits);
+SDL_Window* make_window(const char* title, const Request& request);
+// With the window made but hidden: false when the player chose to end instead.
+bool after_window(SDL_Window* window, Request& request);
+// With the context current: shows the window or the canvas. False as above.
+bool after_context(SDL_Window* window, Request& request);
+// Before the context and the window go: gives back what before_window took.
+void before_release();
+// Every window event but the close request; `active` follows whether the show can be seen.
+void window_event(SDL_Window* window, const SDL_WindowEvent& event, bool& active);
+// A quit asked for from outside the window (signals on the desktop).
+bool quit_asked();
+void present(SDL_Window* window);
+
+}  // namespace window_backend
+
+// Textures: what each platform's GL does its own way when a picture becomes one.
+
+// Uploads the picture and its mipmap levels into the texture bound to GL_TEXTURE_2D, setting
+// `largest` to the size of level 0. False when the levels could not be made, which would leave a
+// texture that draws as plain white.
+bool upload_mipmapped(const JpegPicture& picture, TextureSize& largest);
+// The wrap mode of a picture drawn with clamped edges.
+int clamped_wrap_mode();
+
+// Drawing: whether a colour given between glBegin and glEnd draws exactly as one given before
+// glBegin.
+bool vertex_colours_exact();
+
+// Sound: the silent output that music switched off plays into. The first is called before the
+// audio subsystem starts, the second once the device is open.
+namespace sound_detail {
+
+void choose_silent_output();
+void silence_open_output();
+
+}  // namespace sound_detail
+
+// Messages: boxes with no owner window. Every message also goes to stderr, one line, so that it
+// is seen where no box can be shown.
+
+enum class MessageIcon { exclamation, stop, question, information };
+
+void show_message(const char* text, const char* caption, MessageIcon icon);
+// A Yes/No question; true for Yes. No display counts as No.
+bool ask_yes_no(const char* text, const char* caption);
+// The line on stderr that every message gets: "swirlbeam: CAPTION: TEXT" on one line. Shared
+// (message_line.cpp), for each platform's show_message.
+void print_message_line(const char* text, const char* caption);
