@@ -67,10 +67,11 @@ in_root "$build_root" bash /src/swirlbeam/scripts/ci/smoke.sh /src/swirlbeam/bui
 say "smoke run passed after $(elapsed)"
 
 say "the show's sound on a real PulseAudio server there, through its restart"
-# Tried up to five times: in a fresh root this real-time recording starved in about one run in
-# two, for a reason not yet found (the suites' own runs pass).
+# Tried again once at most, as in the suites: a real-time recording starves on a machine busy
+# with other work (87 gaps in 11 s once), while in an idle fresh root it passed seven times in
+# seven on its first try.
 in_root "$build_root" bash -c 'cd /src/swirlbeam/build &&
-  ctest -R SoundServer.PulseAudio --output-on-failure --repeat until-pass:5' \
+  ctest -R SoundServer.PulseAudio --output-on-failure --repeat until-pass:2' \
   >"$work/sound.log" 2>&1 || { tail -n 30 "$work/sound.log" >&2; fail "the sound server test"; }
 say "sound server test passed after $(elapsed)"
 
