@@ -183,7 +183,7 @@ var swirlbeamLoader = (function () {
     const code = 'onmessage = (e) => crypto.subtle.digest("SHA-256", e.data[1]).then(' +
                  '(d) => postMessage([e.data[0], d]), () => postMessage([e.data[0], null]));';
     try {
-      const worker = new Worker(URL.createObjectURL(new Blob([code], {type: 'text/javascript'})));
+      const worker = new Worker(scriptURL(code));
       worker.onmessage = (event) => {
         hashed.get(event.data[0])(event.data[1]);
         hashed.delete(event.data[0]);
@@ -221,6 +221,10 @@ var swirlbeamLoader = (function () {
       .catch((e) => Promise.reject(new Failure(cannotRun, String(e))));
   }
 
+  function scriptURL(code) {
+    return URL.createObjectURL(new Blob([code], {type: 'text/javascript'}));
+  }
+
   // The program runs only once all three files have come whole: it fetches nothing itself.
   function run(js, data, module) {
     Module.getPreloadedPackage = () => data.bytes;
@@ -231,7 +235,7 @@ var swirlbeamLoader = (function () {
     };
     // From a blob, not as inline text: the browser then parses it off the main thread.
     const script = document.createElement('script');
-    script.src = URL.createObjectURL(new Blob([js.bytes], {type: 'text/javascript'}));
+    script.src = scriptURL(js.bytes);
     document.body.append(script);
   }
 
@@ -249,8 +253,7 @@ var swirlbeamLoader = (function () {
     return new Promise((resolve) => {
       if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
       try {
-        const worker = new Worker(URL.createObjectURL(new Blob([code],
-                                                               {type: 'text/javascript'})));
+        const worker = new Worker(scriptURL(code));
         worker.onmessage = worker.onerror = (event) => {
           if (event.data && event.data.length === 2) workerViewport = event.data;
           worker.terminate();
