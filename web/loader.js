@@ -96,19 +96,28 @@ var swirlbeamLoader = (function () {
     if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
   }
 
-  function readCounting(response, name) {
-    if (!response.body) return response.arrayBuffer();
+  // The bytes of a download, each piece also sent to the checker as it comes.
+  function readCounting(response, name, checking) {
+    if (!response.body) {
+      return response.arrayBuffer().then((bytes) => {
+        checking.piece(new Uint8Array(bytes));
+        checking.end();
+        return bytes;
+      });
+    }
     const reader = response.body.getReader();
     const chunks = [];
     let n = 0;
     const next = () => reader.read().then((chunk) => {
       if (chunk.done) return;
       chunks.push(chunk.value);
+      checking.piece(chunk.value);
       come[name] = n += chunk.value.length;
       showProgress();
       return next();
     });
     return next().then(() => {
+      checking.end();
       const bytes = new Uint8Array(n);
       let at = 0;
       for (const chunk of chunks) {
@@ -116,6 +125,9 @@ var swirlbeamLoader = (function () {
         at += chunk.length;
       }
       return bytes.buffer;
+    }, (e) => {
+      checking.end();
+      throw e;
     });
   }
 
@@ -125,13 +137,9 @@ var swirlbeamLoader = (function () {
     return fetch(name, {cache: 'no-cache', credentials: 'same-origin'}).then((response) => {
       if (!response.ok) throw missing(name, response);
       const got = {name: name, type: response.headers.get('Content-Type') || ''};
-      // The code compiles as it comes, from the one download; it runs only once checked.
-      if (name.endsWith('.wasm') && typeof WebAssembly === 'object' &&
-          WebAssembly.compileStreaming && /^application\/wasm/.test(got.type)) {
-        got.compiled = WebAssembly.compileStreaming(response.clone());
-        got.compiled.catch(() => {});
-      }
-      return readCounting(response, name).then((bytes) => {
+      const checking = check(name.endsWith('.wasm'));
+      got.answer = checking.answer;
+      return readCounting(response, name, checking).then((bytes) => {
         got.bytes = bytes;
         return got;
       }, (e) => Promise.reject(new Failure(name + ' could not be downloaded: the connection ' +
@@ -155,43 +163,97 @@ var swirlbeamLoader = (function () {
       throw damaged(got.name, why + page, 'build ' + build.id);
     }
     if (!(self.crypto && crypto.subtle)) return got;
-    return sha256(got.bytes).then((digest) => {
-      const sha = hex(digest);
-      if (sha !== want.sha256) {
-        throw damaged(got.name, 'its contents are not those of this version of Swirlbeam' + page,
-                      'SHA-256 ' + sha + '; build ' + build.id + ' has ' + want.sha256);
+    return got.answer.then((answer) => answer.digest || crypto.subtle.digest('SHA-256', got.bytes))
+      .then((digest) => {
+        const sha = hex(digest);
+        if (sha !== want.sha256) {
+          throw damaged(got.name, 'its contents are not those of this version of Swirlbeam' +
+                        page, 'SHA-256 ' + sha + '; build ' + build.id + ' has ' + want.sha256);
+        }
+        return got;
+      });
+  }
+
+  // The checker, a worker, takes each download's pieces as they come: it hashes them, and
+  // compiles the program's code as it streams. Hashing 2 MB and compiling would otherwise hold
+  // the page's thread for tens of milliseconds each. Its code runs as the worker's whole script.
+  function checker() {
+    const files = new Map();
+    const answer = (id, digest, compiled) => {
+      try {
+        postMessage([id, digest, compiled]);
+      } catch (e) {  // a module this browser cannot pass to the page: the page compiles
+        postMessage([id, digest, null]);
       }
-      return got;
-    });
+    };
+    onmessage = (event) => {
+      const [id, piece, compile] = event.data;
+      let file = files.get(id);
+      if (!file) {
+        file = {pieces: [], size: 0};
+        files.set(id, file);
+        if (compile && WebAssembly.compileStreaming) {
+          const body = new ReadableStream({start: (stream) => file.stream = stream});
+          file.module = WebAssembly.compileStreaming(
+            new Response(body, {headers: {'Content-Type': 'application/wasm'}}));
+        }
+      }
+      if (piece) {
+        file.pieces.push(piece);
+        file.size += piece.length;
+        if (file.stream) file.stream.enqueue(piece);
+        return;
+      }
+      files.delete(id);  // all of it has come
+      if (file.stream) file.stream.close();
+      const bytes = new Uint8Array(file.size);
+      let at = 0;
+      for (const p of file.pieces) {
+        bytes.set(p, at);
+        at += p.length;
+      }
+      if (compile && !file.module) file.module = WebAssembly.compile(bytes);
+      const module = file.module && file.module.then((module) => ({module}),
+                                                      (e) => ({error: String(e)}));
+      const digest = self.crypto && crypto.subtle ? crypto.subtle.digest('SHA-256', bytes)
+        .catch(() => null) : null;
+      Promise.all([digest, module]).then(([d, m]) => answer(id, d, m));
+    };
   }
 
-  // Hashing the 2 MB program holds a thread for tens of milliseconds, so a worker hashes a copy;
-  // where it cannot (no workers, or none allowed), the page hashes on its own thread.
-  let hasher, nextHash = 0;
-  const hashed = new Map();
-  function sha256(bytes) {
-    if (hasher === undefined) hasher = startHasher();
-    if (!hasher) return crypto.subtle.digest('SHA-256', bytes);
-    const id = nextHash++;
-    return new Promise((resolve) => {
-      hashed.set(id, resolve);
-      hasher.postMessage([id, bytes]);
-    }).then((digest) => digest || crypto.subtle.digest('SHA-256', bytes));
+  // Where no worker may start (or it fails), each answer is empty and the page does the work.
+  let checkerWorker, nextCheck = 0;
+  const checks = new Map();
+  function check(compile) {
+    if (checkerWorker === undefined) checkerWorker = startChecker();
+    const id = nextCheck++;
+    const none = {digest: null, compiled: null};
+    if (!checkerWorker) return {answer: Promise.resolve(none), piece() {}, end() {}};
+    let ended = false;
+    return {
+      answer: new Promise((resolve) => checks.set(id, resolve)),
+      piece: (bytes) => checkerWorker && checkerWorker.postMessage([id, bytes, compile]),
+      end() {
+        if (ended) return;
+        ended = true;
+        if (checkerWorker) checkerWorker.postMessage([id, null, compile]);
+      },
+    };
   }
 
-  function startHasher() {
-    const code = 'onmessage = (e) => crypto.subtle.digest("SHA-256", e.data[1]).then(' +
-                 '(d) => postMessage([e.data[0], d]), () => postMessage([e.data[0], null]));';
+  function startChecker() {
     try {
-      const worker = new Worker(scriptURL(code));
+      const worker = new Worker(scriptURL('(' + checker + ')();'));
       worker.onmessage = (event) => {
-        hashed.get(event.data[0])(event.data[1]);
-        hashed.delete(event.data[0]);
+        const [id, digest, compiled] = event.data;
+        const resolve = checks.get(id);
+        checks.delete(id);
+        if (resolve) resolve({digest, compiled});  // none once the page took over
       };
-      worker.onerror = () => {  // each waiting file is hashed here instead
-        hasher = null;
-        for (const resolve of hashed.values()) resolve(null);
-        hashed.clear();
+      worker.onerror = () => {  // each waiting file is checked here instead
+        checkerWorker = null;
+        for (const resolve of checks.values()) resolve({digest: null, compiled: null});
+        checks.clear();
       };
       return worker;
     } catch (e) {
@@ -217,8 +279,11 @@ var swirlbeamLoader = (function () {
     if (typeof WebAssembly !== 'object') {
       return Promise.reject(new Failure(cannotRun, 'WebAssembly is not available'));
     }
-    return (wasm.compiled || WebAssembly.compile(wasm.bytes))
-      .catch((e) => Promise.reject(new Failure(cannotRun, String(e))));
+    return wasm.answer.then(({compiled}) => {
+      if (compiled && compiled.error) throw new Failure(cannotRun, compiled.error);
+      return compiled ? compiled.module : WebAssembly.compile(wasm.bytes)
+        .catch((e) => Promise.reject(new Failure(cannotRun, String(e))));
+    });
   }
 
   function scriptURL(code) {
@@ -356,7 +421,7 @@ var swirlbeamLoader = (function () {
         const checked = (name) => got[name].then(verify);
         return Promise.all([checked('swirlbeam.js'), checked('swirlbeam.data'),
                             checked('swirlbeam.wasm').then(compile)])
-          .finally(() => hasher && hasher.terminate());
+          .finally(() => checkerWorker && checkerWorker.terminate());
       }).then((all) => {
         // Up to a second more for the GPU side to start: the page's thread is free meanwhile,
         // and beyond that the page's own check waits for what remains.

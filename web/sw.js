@@ -5,8 +5,7 @@ const build = {"id": "unbuilt", "files": {}};  // this build's files: written in
 // only when it starts again (loader.js), never under a running show.
 const prefix = 'swirlbeam-';
 const cacheName = prefix + build.id;
-// What each file is served as from the cache, whatever the host sent: .wasm must stay
-// application/wasm for the browser to compile it as it streams.
+// What each file is served as from the cache, whatever the host sent.
 const types = {html: 'text/html; charset=utf-8', css: 'text/css', js: 'text/javascript',
                wasm: 'application/wasm', json: 'application/json', png: 'image/png',
                txt: 'text/plain; charset=utf-8', webmanifest: 'application/manifest+json'};

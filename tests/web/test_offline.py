@@ -205,6 +205,18 @@ def test_a_damaged_download_is_named_and_never_reaches_the_program(tmp_path):
                                "Swirlbeam's program code (WebAssembly). Try updating the browser")
         assert "CompileError" in text.splitlines()[-1] and server.asked["swirlbeam.wasm"] == 1
 
+        # Where no worker may start, the page checks and compiles each file itself, as well.
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                               {"source": "delete window.Worker;"})
+        driver.get(server.url + "/index.html")
+        assert "CompileError" in not_loaded(driver).splitlines()[-1]
+        server.root, server.answers = SITE, {"swirlbeam.js": (200, bytes(code), "text/javascript")}
+        driver.get(server.url + "/index.html")
+        assert "its contents are not those of this version of Swirlbeam" in not_loaded(driver)
+        server.answers = {}
+        driver.get(server.url + "/index.html")
+        wait(driver, form_ready, what="the form, checked and compiled by the page")
+
     driver_file = "file://" + os.path.abspath(os.path.join(SITE, "index.html"))
     with chromium() as driver:
         driver.get(driver_file)

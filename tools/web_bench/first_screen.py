@@ -37,13 +37,12 @@ const mark = (name) => { if (!(name in window.marks)) window.marks[name] = perfo
 new PerformanceObserver((list) => {
   for (const e of list.getEntries()) window.longTasks.push([e.startTime, e.duration]);
 }).observe({type: 'longtask', buffered: true});
-for (const name of ['compileStreaming', 'instantiateStreaming']) {
-  const compile = WebAssembly[name];
-  WebAssembly[name] = (...args) => compile(...args).then((r) => {
-    mark('compiled');
-    return r;
-  });
-}
+// The code is compiled in the loader's worker; it reaches the page to be instantiated.
+const instantiate = WebAssembly.instantiate;
+WebAssembly.instantiate = (...args) => {
+  mark('compiled');
+  return instantiate(...args);
+};
 window.Module = {
   preRun: [() => mark('downloaded')],
   monitorRunDependencies: (left) => { if (left === 0) mark('started'); },
