@@ -204,12 +204,13 @@
     if (!hasWebGL) return;
     drawDialogPicture();
     Module._web_set_largest_view(largestView[0], largestView[1]);
-    // The program's start in a task apart from the runtime's: neither holds a tap for long.
+    // The files, then the program, each in a task apart from the runtime's start: none of them
+    // holds a tap for long.
     setTimeout(() => {
       if (testMode) return runTestMode();
       prepareShowFolder(true);
       showOwnMediaState();
-      call('callMain', []);
+      setTimeout(() => call('callMain', []), 0);
     }, 0);
   }
 
