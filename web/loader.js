@@ -118,17 +118,19 @@ var swirlbeamLoader = (function () {
     });
     return next().then(() => {
       checking.end();
-      const bytes = new Uint8Array(n);
-      let at = 0;
-      for (const chunk of chunks) {
-        bytes.set(chunk, at);
-        at += chunk.length;
-      }
-      return bytes.buffer;
-    }, (e) => {
-      checking.end();
-      throw e;
+      return join(chunks, n).buffer;
     });
+  }
+
+  // The page's and the checker's: one array of a download's pieces.
+  function join(pieces, size) {
+    const bytes = new Uint8Array(size);
+    let at = 0;
+    for (const piece of pieces) {
+      bytes.set(piece, at);
+      at += piece.length;
+    }
+    return bytes;
   }
 
   // Revalidated with the host (or answered by the service worker): a copy in the browser's
@@ -176,7 +178,7 @@ var swirlbeamLoader = (function () {
 
   // The checker, a worker, takes each download's pieces as they come: it hashes them, and
   // compiles the program's code as it streams. Hashing 2 MB and compiling would otherwise hold
-  // the page's thread for tens of milliseconds each. Its code runs as the worker's whole script.
+  // the page's thread for tens of milliseconds each. This and join are the worker's whole script.
   function checker() {
     const files = new Map();
     const answer = (id, digest, compiled) => {
@@ -206,12 +208,7 @@ var swirlbeamLoader = (function () {
       }
       files.delete(id);  // all of it has come
       if (file.stream) file.stream.close();
-      const bytes = new Uint8Array(file.size);
-      let at = 0;
-      for (const p of file.pieces) {
-        bytes.set(p, at);
-        at += p.length;
-      }
+      const bytes = join(file.pieces, file.size);
       if (compile && !file.module) file.module = WebAssembly.compile(bytes);
       const module = file.module && file.module.then((module) => ({module}),
                                                       (e) => ({error: String(e)}));
@@ -222,28 +219,25 @@ var swirlbeamLoader = (function () {
   }
 
   // Where no worker may start (or it fails), each answer is empty and the page does the work.
+  // A download that breaks off is never ended: nothing waits for its answer.
   let checkerWorker, nextCheck = 0;
   const checks = new Map();
+  const unchecked = {digest: null, compiled: null};
   function check(compile) {
     if (checkerWorker === undefined) checkerWorker = startChecker();
     const id = nextCheck++;
-    const none = {digest: null, compiled: null};
-    if (!checkerWorker) return {answer: Promise.resolve(none), piece() {}, end() {}};
-    let ended = false;
+    if (!checkerWorker) return {answer: Promise.resolve(unchecked), piece() {}, end() {}};
+    const send = (piece) => checkerWorker && checkerWorker.postMessage([id, piece, compile]);
     return {
       answer: new Promise((resolve) => checks.set(id, resolve)),
-      piece: (bytes) => checkerWorker && checkerWorker.postMessage([id, bytes, compile]),
-      end() {
-        if (ended) return;
-        ended = true;
-        if (checkerWorker) checkerWorker.postMessage([id, null, compile]);
-      },
+      piece: send,
+      end: () => send(null),
     };
   }
 
   function startChecker() {
     try {
-      const worker = new Worker(scriptURL('(' + checker + ')();'));
+      const worker = new Worker(scriptURL(join + '\n(' + checker + ')();'));
       worker.onmessage = (event) => {
         const [id, digest, compiled] = event.data;
         const resolve = checks.get(id);
@@ -252,7 +246,7 @@ var swirlbeamLoader = (function () {
       };
       worker.onerror = () => {  // each waiting file is checked here instead
         checkerWorker = null;
-        for (const resolve of checks.values()) resolve({digest: null, compiled: null});
+        for (const resolve of checks.values()) resolve(unchecked);
         checks.clear();
       };
       return worker;
