@@ -5,6 +5,9 @@ pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(SDL2_MIXER REQUIRED IMPORTED_TARGET SDL2_mixer)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+# Asked before SDL's drivers: the PulseAudio server, and ALSA's own messages kept off stderr.
+pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
+pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 set(OpenGL_GL_PREFERENCE GLVND)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 # Not FLTK's own config file: Debian's names the fluid program, packaged apart, which the show
@@ -20,5 +23,5 @@ find_package(X11 REQUIRED)  # the icon's sizes and the dialog's own display conn
 
 add_library(swirlbeam_platform_libraries INTERFACE)
 target_link_libraries(swirlbeam_platform_libraries INTERFACE
-  PkgConfig::SDL2 PkgConfig::SDL2_MIXER PkgConfig::OPENMPT PkgConfig::TURBOJPEG
-  OpenGL::GL OpenGL::GLU fltk fltk_images X11::X11)
+  PkgConfig::SDL2 PkgConfig::SDL2_MIXER PkgConfig::OPENMPT PkgConfig::TURBOJPEG PkgConfig::PULSE
+  PkgConfig::ALSA OpenGL::GL OpenGL::GLU fltk fltk_images X11::X11)

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config clang-format
-  libsdl2-dev libsdl2-mixer-dev libopenmpt-dev libturbojpeg0-dev libglu1-mesa-dev libgl-dev
+  libsdl2-dev libsdl2-mixer-dev libpulse-dev libasound2-dev libopenmpt-dev libturbojpeg0-dev
+  libglu1-mesa-dev libgl-dev
   libfltk1.3-dev libxrandr-dev libgtest-dev libcairo2-dev libfontconfig-dev libpng-dev
   libgl1-mesa-dri xvfb xauth xdotool x11-utils x11-xserver-utils
   xserver-xorg-core xserver-xorg-video-dummy openbox fonts-dejavu-core imagemagick espeak-ng

@@ -14,7 +14,7 @@ const char* const sound_start_failure = "Unable to install the FMOD!!";
 const char* const music_load_failure = "Unable to load a music!!";
 const char* const sample_load_failure = "Unable to load a sample!!";
 const char* const no_sound_output_notice =
-    "No sound output could be opened:\nthe show will be silent.";
+    "No sound output yet: the show starts\nsilent and is heard once one opens.";
 
 bool sound_output_missing = false;
 
@@ -27,9 +27,11 @@ bool load_settings() {
 const char* load_sound(bool audible) {
   if (!start_sound(audible)) {
     // Music can be switched off only in the dialog, so no output must not keep the player out.
-    if (!audible || !start_sound(false)) return sound_start_failure;
+    if (!audible || !start_sound_silent_for_now()) return sound_start_failure;
     sound_output_missing = true;
-    std::fprintf(stderr, "swirlbeam: no sound output could be opened; the show will be silent\n");
+    std::fprintf(stderr,
+                 "swirlbeam: no sound output could be opened; the show starts silent and tries "
+                 "again as it plays\n");
   }
   song = load_song("music.dat");
   if (song == nullptr) return music_load_failure;

@@ -12,10 +12,11 @@ extern const char* const music_load_failure;
 extern const char* const sample_load_failure;
 
 // Starts the sound output (silent unless `audible`) and loads the music and the three samples.
-// With no sound output to open, an audible show goes on into the silent one, as with music off.
+// With no sound output to open, an audible show starts in the silent one and looks for one as
+// it plays.
 // Null when all is loaded; otherwise the fatal message to report before ending.
 const char* load_sound(bool audible);
-// Set by load_sound when music was on but no sound output opened: the show will be silent.
+// Set by load_sound when music was on but no sound output opened: the show starts silent.
 extern bool sound_output_missing;
 // What the dialog then says in place of its greeting.
 extern const char* const no_sound_output_notice;

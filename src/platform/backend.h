@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "platform/display_scale.h"
 #include "platform/jpeg.h"
 #include "platform/jpeg_decode.h"
@@ -62,6 +64,14 @@ namespace sound_detail {
 
 void choose_silent_output();
 void silence_open_output();
+
+// Asked before SDL tries an audio driver, of the server behind it.
+enum class ServerCheck {
+  absent,   // no server there: SDL would move on to its next driver
+  ready,    // SDL may try it
+  refused,  // there, but SDL would fail or crash on it now; `why` says why
+};
+ServerCheck check_sound_server(const char* driver, std::string& why);
 
 }  // namespace sound_detail
 

@@ -23,7 +23,6 @@
 #include <vector>
 
 constexpr std::int64_t long_skip_frames = std::int64_t{30} * sound_rate;
-int buffer_frames = 1024;  // about 23 ms: a cue is heard within two buffers of its flash
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
 // No block SDL allocates for the show comes near this (a cue of a minute takes a few MB while
@@ -37,9 +36,6 @@ using namespace sound_detail;
 
 bool audio_open = false;  // start_sound succeeded and close_sound has not run
 bool audible_output = false;
-std::string driver;       // the audio driver the output was first opened with
-bool mixer_open = false;  // the mixer has a device: false while a lost output is reopened
-SDL_AudioDeviceID device = 0;
 Song* hooked = nullptr;
 std::vector<std::unique_ptr<Sample>> samples;
 
@@ -60,14 +56,21 @@ void render_music(void* user_data, Uint8* stream, int length) {
   auto* song = static_cast<Song*>(user_data);
   auto* out = reinterpret_cast<std::int16_t*>(stream);
   const std::size_t frames = static_cast<std::size_t>(length) / (2 * sizeof(std::int16_t));
+  song->asked_ns = steady_ns();
   // The clock is the master: after a gap (an output starved, a server restarted) the music
-  // skips to where the picture and its cues are.
+  // skips to where the picture and its cues are, and waits where the output filled ahead.
   const std::int64_t zero = song->clock_zero_ns.load();
-  if (zero != 0) {
+  if (zero != 0 && song->waiting == 0) {
     const auto buffer = static_cast<std::int64_t>(frames);
-    skip_song(*song, song->pacer.skip_for(song->mixed - due_frame(zero), buffer));
+    const std::int64_t correction =
+        song->pacer.correction_for(song->mixed - due_frame(zero), buffer);
+    if (correction > 0) skip_song(*song, correction);
+    if (correction < 0) song->waiting = -correction;
   }
-  render_song(*song, out, frames);
+  const auto quiet = static_cast<std::size_t>(std::min<std::int64_t>(song->waiting, frames));
+  std::fill(out, out + 2 * quiet, std::int16_t{0});
+  song->waiting -= static_cast<std::int64_t>(quiet);
+  render_song(*song, out + 2 * quiet, frames - quiet);
   const int to = song->volume.load();
   apply_music_volume(out, frames, song->applied_volume, to);
   song->applied_volume = to;
@@ -150,46 +153,6 @@ void sound_detail::skip_song(Song& song, std::int64_t frames) {
   }
 }
 
-bool sound_detail::open_output(bool say_why) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    if (say_why) std::fprintf(stderr, "swirlbeam: audio: %s\n", SDL_GetError());
-    return false;
-  }
-  // No allowed changes: SDL converts for the device, so the hook always sees 16-bit stereo.
-  if (Mix_OpenAudioDevice(sound_rate, AUDIO_S16SYS, 2, buffer_frames, nullptr, 0) != 0) {
-    if (say_why) std::fprintf(stderr, "swirlbeam: audio: %s\n", Mix_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  Mix_AllocateChannels(mix_channels);
-  if (driver.empty() && SDL_GetCurrentAudioDriver() != nullptr)
-    driver = SDL_GetCurrentAudioDriver();
-  // The mixer names no device; it is the one playing output SDL has open for it.
-  device = 0;
-  for (SDL_AudioDeviceID id = 1; id < 32 && device == 0; ++id) {
-    if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) device = id;
-  }
-  mixer_open = true;
-  return true;
-}
-
-void sound_detail::close_output() {
-  if (!mixer_open) return;
-  Mix_HookMusic(nullptr, nullptr);  // waits for a running hook: the module is ours again
-  Mix_HaltChannel(-1);
-  Mix_CloseAudio();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  mixer_open = false;
-}
-
-bool sound_detail::output_playing() {
-  return mixer_open && (device == 0 || SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_STOPPED);
-}
-
-const char* sound_detail::output_driver() {
-  return driver.c_str();
-}
-
 bool sound_detail::output_audible() {
   return audible_output;
 }
@@ -204,18 +167,22 @@ void sound_detail::hook_song(Song* song) {
   Mix_HookMusic(render_music, song);
 }
 
-void set_sound_buffer_frames(int frames) {
-  buffer_frames = std::clamp(frames, 256, 16384);
-}
-
 bool start_sound(bool audible) {
   if (audio_open) return true;
   cap_sdl_allocations();
   if (!audible) choose_silent_output();
-  if (!open_output(true)) return false;
+  if (!open_output(nullptr, true)) return false;
   if (!audible) silence_open_output();
   audio_open = true;
   audible_output = audible;
+  reset_recovery(false);
+  return true;
+}
+
+bool start_sound_silent_for_now() {
+  if (!start_sound(false)) return false;
+  audible_output = true;
+  reset_recovery(true);
   return true;
 }
 
@@ -238,7 +205,7 @@ Song* load_song(const char* file_name) {
 }
 
 Sample* load_sample(const char* file_name) {
-  if (!audio_open || !mixer_open) return nullptr;
+  if (!audio_open || !output_open()) return nullptr;
   // Our own file handle: SDL_mixer forgets to close it when it does not know the format.
   SDL_RWops* file = SDL_RWFromFile(file_name, "rb");
   if (file == nullptr) return nullptr;
@@ -273,7 +240,7 @@ void play_song(Song* song) {
   if (!audio_open || song == nullptr) return;
   if (recording()) return record_song(song);
   song->playing = true;
-  if (mixer_open) {
+  if (output_open()) {
     hook_song(song);
   } else {
     hooked = song;  // hooked when the lost output is back
@@ -283,7 +250,7 @@ void play_song(Song* song) {
 void play_sample(Sample* sample, int volume) {
   if (!audio_open || sample == nullptr) return;
   if (recording()) return record_sample(sample, volume);
-  if (!mixer_open) return;  // the output is lost: this cue is not heard
+  if (!output_open()) return;  // the output is lost: this cue is not heard
   const int channel = Mix_GroupAvailable(-1);
   if (channel < 0) return;  // all channels busy: this cue is not heard
   // The channel is idle, so its volume can be set before the sample starts on it.
@@ -307,6 +274,7 @@ void close_sound(Song*& song) {
     samples.clear();
     hooked = nullptr;
     audio_open = false;
+    reset_recovery(false);
   }
   delete song;
   song = nullptr;

@@ -12,13 +12,20 @@ constexpr int sound_rate = 44100;  // stereo frames a second, 16-bit
 // Opens the audio device; `audible` false plays everything into a silent output instead.
 // False when no device could be opened (the reason goes to stderr).
 bool start_sound(bool audible);
+// For a player who wants sound where start_sound found no output: everything loads and plays
+// into the silent output, and tend_sound looks for a real output as the show plays, heard from
+// when one opens. False when not even the silent output opens.
+bool start_sound_silent_for_now();
 // Stereo frames in one buffer of the output, from the next start_sound on; a benchmark tries
 // other sizes.
 void set_sound_buffer_frames(int frames);
 // Once a frame, with the show's clock (ms after its start): the music follows that clock, so that
 // after any gap in the output it catches up with the picture and its cues; and an output that
 // was lost (a sound server that stopped, a USB output pulled) is opened again, the music going
-// on from where the clock is then. One line on stderr when sound is lost and one when it is back.
+// on from where the clock is then; so is one that never opened (start_sound_silent_for_now). An
+// output counts as lost when SDL says so, or when it stops asking for sound while the show runs
+// (SDL's PipeWire driver after a restart). One line on stderr when sound is lost and one when it
+// is heard again.
 void tend_sound(Song* song, double show_ms);
 // Null when the file is missing or not a module.
 Song* load_song(const char* file_name);

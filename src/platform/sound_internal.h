@@ -15,13 +15,17 @@
 
 // Keeps the music with the show's clock. At each buffer the output asks for, `lead` is how far
 // the music is ahead of the clock (in frames): steady, give or take a buffer, while the output
-// plays on; lower by the length of every gap it had. The steady lead is learnt as the median of
-// the first buffers after the music starts or its output opens again; from then on the music
-// skips ahead by what a gap took, once that is more than a buffer and 10 ms. Music far behind
-// before that (an output opened again after a while) skips to the clock at once.
+// plays on; lower by the length of every gap it had, and higher by what an output fills ahead
+// once it plays again (a new output's first buffers, an underrun's refill). The steady lead is
+// learnt as the median of the first buffers after the music starts; from then on the music skips
+// ahead by what a gap took, and waits for what was filled ahead, once either is more than a
+// buffer and 10 ms: so a cue, mixed in at the next buffer, meets the music where it met it at the
+// start. Music far behind while it learns (an output opened again after a while) skips to the
+// clock at once.
 class MusicPacer {
  public:
-  std::int64_t skip_for(std::int64_t lead, std::int64_t buffer) {
+  // Frames to skip (above 0) or to wait for in silence (below 0).
+  std::int64_t correction_for(std::int64_t lead, std::int64_t buffer) {
     const std::int64_t tolerance = buffer + sound_rate / 100;
     if (learnt_ < learn_count) {
       if (lead < -tolerance) return -lead;
@@ -32,15 +36,44 @@ class MusicPacer {
       }
       return 0;
     }
-    return lead < steady_ - tolerance ? steady_ - lead : 0;
+    const std::int64_t off = lead - steady_;
+    return off < -tolerance || off > tolerance ? -off : 0;
   }
-  void restart() { learnt_ = 0; }
+  // A new output: the lead learnt stays the measure; one still being learnt starts again.
+  void restart() {
+    if (learnt_ < learn_count) learnt_ = 0;
+  }
 
  private:
   static constexpr int learn_count = 31;  // about 0.7 s of 1024-frame buffers
   std::int64_t leads_[learn_count] = {};
   int learnt_ = 0;
   std::int64_t steady_ = 0;
+};
+
+// Whether an output that SDL still calls playing has stopped asking for sound: SDL's PipeWire
+// driver, after its server restarts, neither asks nor marks the device lost. Times are
+// steady-clock nanoseconds, given, so that it is tested without a device. A main thread that was
+// away itself (the program stopped and continued, a machine asleep) gives the audio thread a
+// fresh second to show it is alive.
+class OutputWatch {
+ public:
+  void opened(std::int64_t now) { opened_ = watched_from_ = last_seen_ = now; }
+  // Once a frame; `asked` is when the output last asked for a buffer.
+  bool stalled(std::int64_t now, std::int64_t asked) {
+    if (now - last_seen_ > main_thread_gap) watched_from_ = now;
+    last_seen_ = now;
+    return now - std::max({asked, watched_from_, opened_}) > stall;
+  }
+  // The output has asked for sound since it opened.
+  bool heard(std::int64_t asked) const { return asked >= opened_; }
+
+ private:
+  static constexpr std::int64_t stall = 1'000'000'000;  // forty buffers
+  static constexpr std::int64_t main_thread_gap = 250'000'000;
+  std::int64_t opened_ = 0;
+  std::int64_t watched_from_ = 0;
+  std::int64_t last_seen_ = 0;
 };
 
 struct Song {
@@ -50,8 +83,11 @@ struct Song {
   int applied_volume = full_volume;      // the mixing side's own copy, ramped towards `volume`
   // Where the show's clock read 0, in steady-clock nanoseconds; 0 while no clock is followed.
   std::atomic<std::int64_t> clock_zero_ns{0};
-  std::int64_t mixed = 0;  // stereo frames of the song mixed so far, silence after its end too
-  MusicPacer pacer;        // the mixing side's
+  std::int64_t mixed = 0;    // stereo frames of the song mixed so far, silence after its end too
+  std::int64_t waiting = 0;  // frames of silence before the music goes on (the mixing side's)
+  MusicPacer pacer;          // the mixing side's
+  // When the output last asked for a buffer, in steady-clock nanoseconds; 0 before.
+  std::atomic<std::int64_t> asked_ns{0};
 };
 
 struct Sample {
@@ -94,19 +130,26 @@ std::size_t render_song(Song& song, std::int16_t* out, std::size_t frames);
 // Moves the song `frames` ahead without sound (the mixing side's).
 void skip_song(Song& song, std::int64_t frames);
 
-// The live output, opened and closed again by the recovery of a lost output (sound_recovery.cpp).
-// Each failure to open says why on stderr when `say_why`.
-bool open_output(bool say_why);
+// The live output (sound_output.cpp), opened at start and again by the recovery of a lost one
+// (sound_recovery.cpp): on `only_driver`, or, given null, as SDL chooses (the drivers
+// SDL_AUDIODRIVER names, else each of SDL's in its order, up to the first whose server is there).
+// A failure says why on stderr when `say_why`.
+bool open_output(const char* only_driver, bool say_why);
 void close_output();
-// The audio driver of the first output opened ("pulseaudio", "alsa", ...); empty before.
+// The mixer has an output, which may have been lost since.
+bool output_open();
+// The output is open and SDL has not marked it lost.
+bool output_playing();
+// The audio driver of the output last opened ("pulseaudio", "alsa", ...); empty before.
 const char* output_driver();
 // Music was on when the sound started: the output is a real one, worth opening again.
 bool output_audible();
-// The output is open and has not been lost.
-bool output_playing();
 // The song hooked to the output, null before play_song.
 Song* hooked_song();
 void hook_song(Song* song);
+// Where the recovery starts: nothing lost, and, with `silent_for_now`, no output found yet for
+// a player who wants sound (one is looked for as the show plays).
+void reset_recovery(bool silent_for_now);
 
 // The recording takes over the song and the samples while it runs (sound_offline.cpp).
 bool recording();

@@ -1,10 +1,13 @@
 // An output that goes away comes back: a sound server restarted (PipeWire does on updates), a USB
-// or Bluetooth output pulled. SDL only marks the device lost and mixes on into nothing; here the
-// main thread notices, and tries a fresh output at an interval, never waiting for one.
+// or Bluetooth output pulled, a server that had no output yet. SDL only marks the device lost and
+// mixes on into nothing, or, with its PipeWire driver, stops asking for sound; here the main
+// thread notices, and tries a fresh output at an interval, never waiting for one. So it does for
+// a player who wanted sound where none opened at start.
 #include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "platform/sound.h"
 #include "platform/sound_internal.h"
@@ -16,10 +19,18 @@ using Clock = std::chrono::steady_clock;
 
 // A try takes a few milliseconds of the main thread (the audio subsystem started again, a server
 // asked): twice a second costs the picture little and brings sound back within a second.
-constexpr auto retry_interval = std::chrono::milliseconds(500);
+constexpr std::int64_t retry_interval_ns = 500'000'000;
 
-bool lost = false;
-Clock::time_point next_try;
+struct Recovery {
+  bool lost = false;
+  bool heard = true;          // the output asked for sound since it opened, and that was said
+  bool ever_heard = true;     // false while a player who wants sound has had none yet
+  std::string driver;         // the driver to try again; empty tries them as at start
+  std::int64_t next_try = 0;  // steady-clock nanoseconds
+  OutputWatch watch;
+};
+
+Recovery recovery;
 
 // Where the show's clock read 0, on the steady clock. A reading taken late (the thread was
 // descheduled between the show's clock and this one) puts it too late, never too early: so the
@@ -28,12 +39,14 @@ Clock::time_point next_try;
 std::int64_t earliest_zero = 0;
 Clock::time_point second_began;
 
+std::int64_t steady_ns(Clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
 void follow_clock(Song* song, double show_ms) {
   if (song == nullptr) return;
   const auto now = Clock::now();
-  const std::int64_t zero =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count() -
-      static_cast<std::int64_t>(show_ms * 1e6);
+  const std::int64_t zero = steady_ns(now) - static_cast<std::int64_t>(show_ms * 1e6);
   const std::int64_t held = song->clock_zero_ns.load();
   if (held == 0 || zero < held) song->clock_zero_ns = zero;
   if (earliest_zero == 0 || zero < earliest_zero) earliest_zero = zero;
@@ -43,35 +56,64 @@ void follow_clock(Song* song, double show_ms) {
   second_began = now;
 }
 
-void notice_loss() {
-  if (output_playing()) return;
-  std::fprintf(stderr,
-               "swirlbeam: the sound output was lost; the show goes on and tries it again\n");
+void watch_output(std::int64_t now) {
+  Song* song = hooked_song();
+  const std::int64_t asked = song != nullptr ? song->asked_ns.load() : 0;
+  const bool stalled = recovery.watch.stalled(now, asked) && song != nullptr;
+  if (!recovery.heard && recovery.watch.heard(asked)) {
+    recovery.heard = true;
+    std::fprintf(stderr,
+                 recovery.ever_heard
+                     ? "swirlbeam: the sound output is back\n"
+                     : "swirlbeam: a sound output opened; the show is heard from here on\n");
+    recovery.ever_heard = true;
+  }
+  if (output_playing() && !stalled) return;
+  // An output opened again that never played is tried again unsaid: one line for the loss.
+  if (recovery.heard) {
+    std::fprintf(stderr,
+                 "swirlbeam: the sound output was lost; the show goes on and tries it again\n");
+  }
   close_output();  // a lost PulseAudio connection needs the audio subsystem started afresh
-  lost = true;
-  next_try = Clock::now();
+  recovery.lost = true;
+  recovery.next_try = now;
 }
 
-void try_again() {
-  if (Clock::now() < next_try) return;
-  next_try = Clock::now() + retry_interval;
-  // The driver that played before, on its default output: trying every driver would have ALSA
-  // print its complaints twice a second where there is no sound card. The reasons of failed
-  // tries would repeat too: they stay unsaid.
-  if (*output_driver() != '\0') {
-    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, output_driver(), SDL_HINT_OVERRIDE);
-  }
-  if (!open_output(false)) return;
-  lost = false;
+void try_again(std::int64_t now) {
+  if (now < recovery.next_try) return;
+  recovery.next_try = now + retry_interval_ns;
+  close_output();  // the silent output of a player who has had no sound yet
+  // The driver that played before, on its default output: another driver might take the card
+  // from a sound server that is starting again. Where none played, all of them, as at start, and
+  // no longer the silent one. The reasons of failed tries would repeat: they stay unsaid.
+  if (recovery.driver.empty()) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  if (!open_output(recovery.driver.empty() ? nullptr : recovery.driver.c_str(), false)) return;
+  if (recovery.driver.empty()) recovery.driver = output_driver();
+  recovery.lost = false;
+  recovery.heard = false;
+  recovery.watch.opened(now);
   if (Song* song = hooked_song()) hook_song(song);  // from where the clock is, at its next buffer
-  std::fprintf(stderr, "swirlbeam: the sound output is back\n");
 }
 
 }  // namespace
 
+void sound_detail::reset_recovery(bool silent_for_now) {
+  recovery = Recovery{};
+  recovery.watch.opened(steady_ns(Clock::now()));
+  if (!silent_for_now) {
+    recovery.driver = output_driver();
+    return;
+  }
+  recovery.lost = true;
+  recovery.ever_heard = false;
+  recovery.heard = false;
+  recovery.driver.clear();
+}
+
 void tend_sound(Song* song, double show_ms) {
   follow_clock(song, show_ms);
   if (!sound_open() || !output_audible() || recording()) return;
-  if (!lost) return notice_loss();
-  try_again();
+  const std::int64_t now = steady_ns(Clock::now());
+  if (!recovery.lost) return watch_output(now);
+  try_again(now);
 }

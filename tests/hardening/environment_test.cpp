@@ -72,10 +72,21 @@ TEST_F(Environment, NoAudioDeviceWithMusicOnPlaysInSilenceSaysWhyAndKeepsTheChoi
   const ShowRun run = run_for(options, show_seconds);
   expect_played(run);
   EXPECT_TRUE(has(run.result.err, "no-such-driver")) << run.result.err;  // SDL's reason
-  EXPECT_TRUE(has(run.result.err, "no sound output could be opened; the show will be silent"))
+  EXPECT_TRUE(has(run.result.err, "no sound output could be opened; the show starts silent"))
       << run.result.err;
   EXPECT_FALSE(has(run.result.err, "FMOD")) << run.result.err;
   EXPECT_EQ(read_bytes(dir.file("config.dat")).at(1), 1);  // music still on, for the next start
+
+  // No sound server and no sound card, on SDL's own choice of driver: one line says why, that of
+  // the driver that was there (ALSA), with none of ALSA's own.
+  options.env["SDL_AUDIODRIVER"] = std::nullopt;
+  options.env["PULSE_SERVER"] = "unix:/nonexistent";
+  options.env["PIPEWIRE_REMOTE"] = "/nonexistent";
+  options.env["XDG_RUNTIME_DIR"] = dir.path();
+  const ShowRun no_server = run_for(options, show_seconds);
+  expect_played(no_server);
+  EXPECT_TRUE(has(no_server.result.err, "swirlbeam: audio: ALSA")) << no_server.result.err;
+  EXPECT_FALSE(has(no_server.result.err, "ALSA lib")) << no_server.result.err;
 }
 
 TEST_F(Environment, NoAudioDeviceWithMusicOffPlaysInSilence) {

@@ -163,26 +163,75 @@ TEST(SoundLoading, NoAudioDeviceIsAFailureToStart) {
 }
 
 // The music's lead over the show's clock at each buffer, as the output asks for it.
-TEST(MusicPacer, FollowsTheClockThroughGapsButNotThroughJitter) {
+TEST(MusicPacer, FollowsTheClockThroughGapsAndRefillsButNotThroughJitter) {
   constexpr std::int64_t buffer = 1024;
   MusicPacer pacer;
   // Learning: the lead wanders by up to a buffer as the output calls early and late.
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.skip_for(900 + (i % 3) * 400, buffer), 0) << i;
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.skip_for(800 + (i % 5) * 300, buffer), 0) << i;
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_EQ(pacer.correction_for(900 + (i % 3) * 400, buffer), 0) << i;
+  }
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_EQ(pacer.correction_for(800 + (i % 5) * 300, buffer), 0) << i;
+  }
   // A gap of 3000 frames: the music skips what it lost, back to the steady lead of 1300.
-  EXPECT_EQ(pacer.skip_for(1300 - 3000, buffer), 3000);
-  EXPECT_EQ(pacer.skip_for(1300, buffer), 0);
+  EXPECT_EQ(pacer.correction_for(1300 - 3000, buffer), 3000);
+  EXPECT_EQ(pacer.correction_for(1300, buffer), 0);
   // Small gaps pass until together they are more than a buffer and 10 ms.
-  EXPECT_EQ(pacer.skip_for(1300 - 800, buffer), 0);
-  EXPECT_EQ(pacer.skip_for(1300 - 1600, buffer), 1600);
+  EXPECT_EQ(pacer.correction_for(1300 - 800, buffer), 0);
+  EXPECT_EQ(pacer.correction_for(1300 - 1600, buffer), 1600);
+  // An output that fills ahead after an underrun: the music waits for what it filled.
+  EXPECT_EQ(pacer.correction_for(1300 + 1400, buffer), 0);
+  EXPECT_EQ(pacer.correction_for(1300 + 3072, buffer), -3072);
 }
 
-TEST(MusicPacer, AnOutputOpenedAgainStartsAtTheClockAndLearnsItsOwnLead) {
+TEST(MusicPacer, AnOutputOpenedAgainMeetsTheClockAsTheFirstOneDid) {
   constexpr std::int64_t buffer = 2048;
   MusicPacer pacer;
-  for (int i = 0; i < 40; ++i) pacer.skip_for(500, buffer);
+  for (int i = 0; i < 40; ++i) pacer.correction_for(500, buffer);
   pacer.restart();
-  EXPECT_EQ(pacer.skip_for(-3 * 44100, buffer), 3 * 44100);  // three seconds without an output
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.skip_for(4000, buffer), 0);
-  EXPECT_EQ(pacer.skip_for(4000 - 5000, buffer), 5000);  // the new steady lead is the measure
+  // Three seconds without an output, then a new one that fills three buffers ahead at once:
+  // the lead learnt at the start stays the measure, so the cues meet the music as they did.
+  EXPECT_EQ(pacer.correction_for(500 - 3 * 44100, buffer), 3 * 44100);
+  EXPECT_EQ(pacer.correction_for(500 + 3 * buffer, buffer), -3 * buffer);
+  EXPECT_EQ(pacer.correction_for(500 + buffer, buffer), 0);
+}
+
+TEST(MusicPacer, AnOutputLostWhileLearningLearnsAgain) {
+  constexpr std::int64_t buffer = 1024;
+  MusicPacer pacer;
+  for (int i = 0; i < 10; ++i) pacer.correction_for(9000, buffer);
+  pacer.restart();
+  EXPECT_EQ(pacer.correction_for(-44100, buffer), 44100);  // far behind: to the clock at once
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(pacer.correction_for(300, buffer), 0);
+  EXPECT_EQ(pacer.correction_for(300 + 9000, buffer), -9000);
+}
+
+// An output that SDL calls playing but that has stopped asking for sound (times in ms).
+TEST(OutputWatch, AnOutputThatStopsAskingIsLostButAStoppedProgramIsNot) {
+  constexpr std::int64_t ms = 1'000'000;
+  OutputWatch watch;
+  watch.opened(1000 * ms);
+  std::int64_t now = 1000 * ms;
+  // Asking every 23 ms while the main thread runs frames of 10 ms: alive.
+  for (; now < 4000 * ms; now += 10 * ms) EXPECT_FALSE(watch.stalled(now, now - now % (23 * ms)));
+  const std::int64_t last_asked = now;
+  // It stops asking: lost once a second has gone by, not before.
+  for (; now <= last_asked + 1000 * ms; now += 10 * ms)
+    EXPECT_FALSE(watch.stalled(now, last_asked));
+  EXPECT_TRUE(watch.stalled(now + 10 * ms, last_asked));
+
+  // The whole program stopped for 30 s and continued: the audio thread gets its fresh second.
+  watch.opened(now);
+  const std::int64_t before_stop = now;
+  now += 30000 * ms;
+  const std::int64_t continued = now;
+  for (; now <= continued + 1000 * ms; now += 10 * ms) {
+    EXPECT_FALSE(watch.stalled(now, before_stop));
+  }
+  EXPECT_TRUE(watch.stalled(now + 10 * ms, before_stop));
+
+  // A new output has not been heard until it asks.
+  watch.opened(now);
+  EXPECT_FALSE(watch.heard(before_stop));
+  EXPECT_TRUE(watch.heard(now + 23 * ms));
 }

@@ -9,7 +9,9 @@ struct Sample;
 struct SoundCall {
   std::string what;  // "start", "sample", "music_volume", "song" or "tend"
   Sample* sample;
-  int volume;  // for "start", 1 when audible; for "tend", the show's clock in ms
+  // For "start", 1 when audible, 0 silent, 2 silent until an output opens; for "tend", the show's
+  // clock in ms.
+  int volume;
 };
 
 extern std::vector<SoundCall> sound_calls;

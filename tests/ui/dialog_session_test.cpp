@@ -229,7 +229,7 @@ TEST(DialogSessionStart, WithoutASoundOutputItsFootSaysSoAndTheShowPlaysSilent) 
   ASSERT_FALSE(run.wait_for_show().empty()) << run.errors();
   EXPECT_EQ(run.terminate().exit_status, 0) << run.errors();
   EXPECT_EQ(read_bytes(run.config()).at(1), 1);
-  EXPECT_NE(run.errors().find("the show will be silent"), std::string::npos) << run.errors();
+  EXPECT_NE(run.errors().find("the show starts silent"), std::string::npos) << run.errors();
 }
 
 TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {

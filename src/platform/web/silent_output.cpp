@@ -19,3 +19,8 @@ void sound_detail::choose_silent_output() {}
 void sound_detail::silence_open_output() {
   Mix_SetPostMix(mute, nullptr);
 }
+
+// The browser's output has no server of its own to ask.
+sound_detail::ServerCheck sound_detail::check_sound_server(const char*, std::string&) {
+  return ServerCheck::ready;
+}
