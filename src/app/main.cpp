@@ -23,7 +23,7 @@ int main() {
   }
 
   // Dialog, then the settings go back to the file
-  run_settings_dialog(sound_output_missing ? no_sound_output_notice : nullptr);
+  run_settings_dialog(sound_output_missing ? no_sound_output_notice : nullptr, settings.music != 0);
   if (dialog_cancelled) {
     close_sound(song);
     return 0;

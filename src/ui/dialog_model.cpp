@@ -47,6 +47,12 @@ void read_back_dialog(const DialogState& state, Settings& s) {
   }
 }
 
+const char* music_change_notice(bool heard, bool ticked) {
+  if (ticked && !heard) return "Music plays from the next start;\nthis show stays silent.";
+  if (!ticked && heard) return "Music is off from the next start;\nthis show still plays it.";
+  return nullptr;
+}
+
 bool end_dialog(DialogEnd how, const DialogState& state, Settings& s) {
   if (how != DialogEnd::start) return true;
   read_back_dialog(state, s);

@@ -34,6 +34,11 @@ DialogState fill_dialog(const Settings& s);
 // Start!: each field takes the controls' value; no selection or no depth keeps the old value.
 void read_back_dialog(const DialogState& state, Settings& s);
 
+// What the dialog's foot says while the Music box no longer tells what this show plays: its sound
+// output was chosen from the settings file before the dialog, so a change is heard from the next
+// start. Null while it does. `heard`: this show's output plays the music.
+const char* music_change_notice(bool heard, bool ticked);
+
 enum class DialogEnd { start, exit, close };
 
 // Applies the way the dialog ended to `s`; returns the new value of dialog_cancelled.

@@ -35,6 +35,9 @@ struct DialogView {
   Fl_Button* dither = nullptr;
   Fl_Button* depth[depth_count] = {};
   const char* notice = nullptr;  // in place of the template's greeting
+  Fl_Box* foot = nullptr;        // where the notice or the greeting stands
+  const char* greeting = nullptr;
+  bool music_heard = false;
   std::optional<DialogEnd> end;
 };
 
@@ -43,10 +46,22 @@ DialogView& view_of(Fl_Widget* widget) {
   return *static_cast<DialogView*>(window->user_data());
 }
 
+// The foot: what the Music box changes first, else the notice, else the greeting.
+void show_foot(DialogView& view) {
+  const char* change = music_change_notice(view.music_heard, view.music->value() != 0);
+  const char* text = change != nullptr        ? change
+                     : view.notice != nullptr ? view.notice
+                                              : view.greeting;
+  if (view.foot->label() == text) return;
+  view.foot->label(text);
+  view.foot->window()->redraw();  // the old words go with the background under them
+}
+
 // Every control reports here with its id; only the two push buttons end the dialog.
 void on_command(Fl_Widget* widget, long id) {
   if (id == id_start) view_of(widget).end = DialogEnd::start;
   if (id == id_exit) view_of(widget).end = DialogEnd::exit;
+  if (id == id_music) show_foot(view_of(widget));
 }
 
 // The close box or a window manager's close request. Escape arrives here too and is ignored.
@@ -76,9 +91,10 @@ Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& pict
       return new DialogButton(r.x, r.y, r.width, r.height, c.caption,
                               c.kind == ControlKind::default_button);
     case ControlKind::notice: {
-      auto* text =
-          new Fl_Box(r.x, r.y, r.width, r.height, view.notice != nullptr ? view.notice : c.caption);
+      auto* text = new Fl_Box(r.x, r.y, r.width, r.height, c.caption);
       text->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
+      view.foot = text;
+      view.greeting = c.caption;
       return text;
     }
     case ControlKind::group_box:
@@ -133,13 +149,15 @@ std::unique_ptr<Fl_Image> scaled_picture(float scale) {
 }
 
 // Shows the dialog until it ends; SIGINT or SIGTERM on the way counts as Exit.
-DialogEnd run_dialog(const DialogState& initial, const char* notice, DialogState& final_state) {
+DialogEnd run_dialog(const DialogState& initial, const char* notice, bool music_heard,
+                     DialogState& final_state) {
   const float scale = desktop_scale();
   FL_NORMAL_SIZE = scaled(font_size, scale);
   const std::unique_ptr<Fl_Image> picture = scaled_picture(scale);
   const PixelRect size = to_pixels(0, 0, dialog_width_units, dialog_height_units, scale);
   DialogView view;
   view.notice = notice;
+  view.music_heard = music_heard;
   CentredDialog window(size.width, size.height, dialog_title);
   auto* content = new Fl_Group(0, 0, size.width, size.height);
   for (const DialogControl& control : dialog_controls) {
@@ -151,6 +169,7 @@ DialogEnd run_dialog(const DialogState& initial, const char* notice, DialogState
   window.callback(on_close, &view);
   window.set_modal();
   show_state(view, initial);
+  show_foot(view);
 
   show_window(window);
   view.resolution->take_focus();
@@ -162,7 +181,7 @@ DialogEnd run_dialog(const DialogState& initial, const char* notice, DialogState
 
 }  // namespace
 
-void run_settings_dialog(const char* notice) {
+void run_settings_dialog(const char* notice, bool music_heard) {
   if (!open_fltk_display()) {
     std::fprintf(stderr,
                  "swirlbeam: no display for the settings dialog, starting with %s as it is\n",
@@ -172,7 +191,7 @@ void run_settings_dialog(const char* notice) {
 
   const DialogState initial = fill_dialog(settings);
   DialogState final_state = initial;
-  const DialogEnd end = run_dialog(initial, notice, final_state);
+  const DialogEnd end = run_dialog(initial, notice, music_heard, final_state);
   // Take the dialog off the screen now: the show's window comes from another connection.
   sync_fltk_display();
   dialog_cancelled = end_dialog(end, final_state, settings);

@@ -232,6 +232,28 @@ TEST(DialogSessionStart, WithoutASoundOutputItsFootSaysSoAndTheShowPlaysSilent) 
   EXPECT_NE(run.errors().find("the show starts silent"), std::string::npos) << run.errors();
 }
 
+// Music off in the file, so this show's output is the silent one: ticking Music says at the foot
+// that the music comes from the next start, and unticking it takes that back.
+TEST(DialogSessionStart, TickingMusicSaysItPlaysFromTheNextStart) {
+  DialogRun run;
+  const std::string dialog = run.open_dialog();
+  ASSERT_FALSE(dialog.empty()) << run.errors();
+  const std::vector<Bytes> before = run.screenshot(dialog);
+  DialogRun::press({"alt+m"});
+  const std::vector<Bytes> ticked = run.screenshot(dialog);
+  DialogRun::press({"alt+m"});
+  const std::vector<Bytes> unticked = run.screenshot(dialog);
+  ASSERT_FALSE(before.empty());
+  ASSERT_EQ(ticked.size(), before.size());
+  // The foot is the dialog's lowest quarter; the box takes the focus, so only the foot compares.
+  const auto foot = [](const std::vector<Bytes>& rows) {
+    return std::vector<Bytes>(rows.begin() + static_cast<long>(rows.size() * 3 / 4), rows.end());
+  };
+  EXPECT_TRUE(foot(ticked) != foot(before)) << "the foot did not change";
+  EXPECT_TRUE(foot(unticked) == foot(before)) << "the foot did not come back";
+  EXPECT_EQ(run.terminate().exit_status, 0) << run.errors();
+}
+
 TEST(DialogSessionStart, MouseClicksPickARadioButtonAndPressStart) {
   DialogRun run;
   const std::string dialog = run.open_dialog();
