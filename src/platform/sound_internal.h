@@ -52,28 +52,40 @@ class MusicPacer {
 };
 
 // Whether an output that SDL still calls playing has stopped asking for sound: SDL's PipeWire
-// driver, after its server restarts, neither asks nor marks the device lost. Times are
-// steady-clock nanoseconds, given, so that it is tested without a device. A main thread that was
-// away itself (the program stopped and continued, a machine asleep) gives the audio thread a
-// fresh second to show it is alive.
+// driver, after its server restarts, neither asks nor marks the device lost. A new output may
+// pause too, after its first buffer, while its server starts the stream (1.4 s seen with
+// PulseAudio): so one that has not yet asked steadily gets longer. Times are steady-clock
+// nanoseconds, given, so that it is tested without a device. A main thread that was away itself
+// (the program stopped and continued, a machine asleep) gives the audio thread a fresh start.
 class OutputWatch {
  public:
-  void opened(std::int64_t now) { opened_ = watched_from_ = last_seen_ = now; }
+  void opened(std::int64_t now) {
+    opened_ = watched_from_ = last_seen_ = now;
+    last_asked_ = 0;
+    asks_seen_ = 0;
+  }
   // Once a frame; `asked` is when the output last asked for a buffer.
   bool stalled(std::int64_t now, std::int64_t asked) {
     if (now - last_seen_ > main_thread_gap) watched_from_ = now;
     last_seen_ = now;
-    return now - std::max({asked, watched_from_, opened_}) > stall;
+    if (asked != last_asked_ && asked >= opened_) ++asks_seen_;
+    last_asked_ = asked;
+    const std::int64_t limit = asks_seen_ >= steady_asks ? stall : starting_stall;
+    return now - std::max({asked, watched_from_, opened_}) > limit;
   }
   // The output has asked for sound since it opened.
   bool heard(std::int64_t asked) const { return asked >= opened_; }
 
  private:
   static constexpr std::int64_t stall = 1'000'000'000;  // forty buffers
+  static constexpr std::int64_t starting_stall = 5'000'000'000;
+  static constexpr int steady_asks = 20;  // about half a second of buffers, seen frame by frame
   static constexpr std::int64_t main_thread_gap = 250'000'000;
   std::int64_t opened_ = 0;
   std::int64_t watched_from_ = 0;
   std::int64_t last_seen_ = 0;
+  std::int64_t last_asked_ = 0;
+  int asks_seen_ = 0;
 };
 
 struct Song {

@@ -2,7 +2,6 @@
 // service, each with a null sink whose monitor is recorded and held against the off-line
 // soundtrack. Halfway the server is killed and started again; the sound must come back, with the
 // music where the show's clock is and the next cue on it.
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@
 #include "support/fixtures.h"
 #include "support/process.h"
 #include "support/show_program.h"
+#include "support/sound_server.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -34,27 +34,6 @@ constexpr int from_frame = 13300;
 constexpr int frame_count = 2500;
 constexpr double restart_after_seconds = 11;
 constexpr const char* media_dir = SWIRLBEAM_BUILD_DIR "/media";
-
-enum class Server { pulseaudio, pipewire };
-
-double seconds_since(Clock::time_point t) {
-  return std::chrono::duration<double>(Clock::now() - t).count();
-}
-
-bool wait_for(const std::string& file, const std::string& text, double seconds) {
-  const auto start = Clock::now();
-  while (read_text(file).find(text) == std::string::npos) {
-    if (seconds_since(start) > seconds) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
-
-int count_of(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
 
 // The same WAV with its sound data all zeros: a cue that is there but silent.
 void write_silent_copy(const std::string& from, const std::string& to) {
@@ -70,118 +49,6 @@ void write_silent_copy(const std::string& from, const std::string& to) {
   }
   write_bytes(to, bytes);
 }
-
-// One server with a null sink "ci" that is the default from the start (SDL 2.26 crashes while
-// opening an output on a PulseAudio that has no default sink yet), in a private runtime folder.
-class SoundServer {
- public:
-  SoundServer(Server kind, const TempDir& dir) : kind_(kind), dir_(dir) {
-    ::mkdir(dir.file("run").c_str(), 0700);
-    if (kind == Server::pipewire) {
-      // The graph at the show's rate: resampling to 48 kHz would differ by about -30 dB.
-      ::mkdir(dir.file("conf").c_str(), 0700);
-      ::mkdir(dir.file("conf/pipewire").c_str(), 0700);
-      ::mkdir(dir.file("conf/pipewire/pipewire.conf.d").c_str(), 0700);
-      const std::string conf =
-          "context.properties = { default.clock.rate = 44100 default.clock.allowed-rates = "
-          "[ 44100 ] }\n"
-          "context.objects = [ { factory = adapter args = { factory.name = "
-          "support.null-audio-sink node.name = ci media.class = Audio/Sink object.linger = true "
-          "audio.position = [ FL FR ] audio.rate = 44100 } } ]\n";
-      write_bytes(dir.file("conf/pipewire/pipewire.conf.d/ci.conf"), {conf.begin(), conf.end()});
-    }
-  }
-  ~SoundServer() { kill_hard(); }
-  SoundServer(const SoundServer&) = delete;
-  SoundServer& operator=(const SoundServer&) = delete;
-
-  ProcessOptions options() const {
-    ProcessOptions o;
-    o.working_dir = dir_.path();
-    o.env["XDG_RUNTIME_DIR"] = dir_.file("run");
-    o.env["XDG_CONFIG_HOME"] = dir_.file("conf");
-    o.env["PULSE_SERVER"] = std::nullopt;
-    o.env["SDL_AUDIODRIVER"] = std::nullopt;  // SDL's own choice, as on a desktop
-    o.env["DISPLAY"] = std::nullopt;
-    o.env["SDL_VIDEODRIVER"] = "offscreen";
-    return o;
-  }
-
-  // True once it answers with the null sink as its default.
-  bool start() {
-    const std::string log = dir_.file(kind_ == Server::pulseaudio ? "pulseaudio.log" : "pw.log");
-    if (kind_ == Server::pulseaudio) {
-      pids_.push_back(start_process(
-          {"/usr/bin/pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-           "--use-pid-file=no", "-n", "--load=module-null-sink sink_name=ci",
-           "--load=module-native-protocol-unix"},
-          options(), log, log));
-    } else {
-      // WirePlumber, which links streams to the sink, needs a session bus.
-      pids_.push_back(
-          start_process({"/usr/bin/dbus-run-session", "--", "/bin/sh", "-c",
-                         "pipewire & echo $! >pids; "
-                         "for i in $(seq 200); do [ -S \"$XDG_RUNTIME_DIR/pipewire-0\" ] "
-                         "&& break; sleep 0.05; done; wireplumber & echo $! >>pids; "
-                         "pipewire-pulse & echo $! >>pids; wait"},
-                        options(), log, log));
-    }
-    const auto start = Clock::now();
-    while (seconds_since(start) < 20) {
-      ProcessOptions o = options();
-      o.timeout_seconds = 5;
-      const ProcessResult info = run_process({"/usr/bin/pactl", "info"}, o);
-      if (info.exit_status == 0 && info.out.find("Default Sink: ci") != std::string::npos) {
-        return true;
-      }
-      std::this_thread::sleep_for(50ms);
-    }
-    return false;
-  }
-
-  void kill_hard() {
-    if (kind_ == Server::pipewire) {
-      std::istringstream pids(read_text(dir_.file("pids")));
-      for (int pid; pids >> pid;) ::kill(pid, SIGKILL);
-      ::unlink(dir_.file("pids").c_str());
-    }
-    for (const int pid : pids_) {
-      // dbus-run-session ends by itself once the stack is gone, and takes its bus with it.
-      if (kind_ == Server::pulseaudio) ::kill(pid, SIGKILL);
-      wait_process(pid, 10);
-    }
-    pids_.clear();
-  }
-
- private:
-  Server kind_;
-  const TempDir& dir_;
-  std::vector<int> pids_;
-};
-
-class Recorder {
- public:
-  Recorder(const SoundServer& server, const std::string& file)
-      : started_(Clock::now()),
-        pid_(start_process({"/usr/bin/parecord", "-d", "ci.monitor", "--rate=44100", "--channels=2",
-                            "--format=s16le", "--file-format=wav", file},
-                           server.options(), file + ".out", file + ".err")) {}
-  ~Recorder() { stop(); }
-  Recorder(const Recorder&) = delete;
-  Recorder& operator=(const Recorder&) = delete;
-
-  void stop() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGINT);  // parecord then completes the WAV header
-    wait_process(pid_, 10);
-    pid_ = -1;
-  }
-  Clock::time_point started() const { return started_; }
-
- private:
-  Clock::time_point started_;
-  int pid_;
-};
 
 StereoPcm read_wav(const std::string& path) {
   StereoPcm pcm;

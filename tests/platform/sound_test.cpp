@@ -207,11 +207,13 @@ TEST(MusicPacer, AnOutputLostWhileLearningLearnsAgain) {
 }
 
 // An output that SDL calls playing but that has stopped asking for sound (times in ms).
-TEST(OutputWatch, AnOutputThatStopsAskingIsLostButAStoppedProgramIsNot) {
+TEST(OutputWatch, AnOutputThatStopsAskingIsLostButAStartingOrStoppedOneIsNot) {
   constexpr std::int64_t ms = 1'000'000;
   OutputWatch watch;
   watch.opened(1000 * ms);
   std::int64_t now = 1000 * ms;
+  // A new output asks once, then waits 1.4 s for its server, as PulseAudio's streams do.
+  for (; now < 2400 * ms; now += 10 * ms) EXPECT_FALSE(watch.stalled(now, 1000 * ms)) << now / ms;
   // Asking every 23 ms while the main thread runs frames of 10 ms: alive.
   for (; now < 4000 * ms; now += 10 * ms) EXPECT_FALSE(watch.stalled(now, now - now % (23 * ms)));
   const std::int64_t last_asked = now;
@@ -220,8 +222,9 @@ TEST(OutputWatch, AnOutputThatStopsAskingIsLostButAStoppedProgramIsNot) {
     EXPECT_FALSE(watch.stalled(now, last_asked));
   EXPECT_TRUE(watch.stalled(now + 10 * ms, last_asked));
 
-  // The whole program stopped for 30 s and continued: the audio thread gets its fresh second.
-  watch.opened(now);
+  // The whole program stopped for 30 s and continued: the audio thread gets its fresh start.
+  for (std::int64_t t = now; t < now + 1000 * ms; t += 10 * ms) watch.stalled(t, t);
+  now += 1000 * ms;
   const std::int64_t before_stop = now;
   now += 30000 * ms;
   const std::int64_t continued = now;
@@ -230,8 +233,11 @@ TEST(OutputWatch, AnOutputThatStopsAskingIsLostButAStoppedProgramIsNot) {
   }
   EXPECT_TRUE(watch.stalled(now + 10 * ms, before_stop));
 
-  // A new output has not been heard until it asks.
+  // A new output has not been heard until it asks; one that never asks is lost after 5 s.
   watch.opened(now);
+  const std::int64_t opened = now;
   EXPECT_FALSE(watch.heard(before_stop));
   EXPECT_TRUE(watch.heard(now + 23 * ms));
+  for (; now <= opened + 5000 * ms; now += 10 * ms) EXPECT_FALSE(watch.stalled(now, before_stop));
+  EXPECT_TRUE(watch.stalled(now + 10 * ms, before_stop));
 }
