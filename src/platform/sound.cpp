@@ -22,7 +22,9 @@
 #include <string>
 #include <vector>
 
-constexpr std::int64_t long_skip_frames = std::int64_t{30} * sound_rate;
+// Catching up is rendering, about 2 ms a second of music here: ten seconds of it in one buffer
+// of 23 ms at most, the buffer itself silent, so that a long outage costs no run of underruns.
+constexpr std::int64_t skip_per_buffer = std::int64_t{10} * sound_rate;
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
 // No block SDL allocates for the show comes near this (a cue of a minute takes a few MB while
@@ -64,6 +66,11 @@ void render_music(void* user_data, Uint8* stream, int length) {
     const auto buffer = static_cast<std::int64_t>(frames);
     const std::int64_t correction =
         song->pacer.correction_for(song->mixed - due_frame(zero), buffer);
+    if (correction > skip_per_buffer) {
+      skip_song(*song, skip_per_buffer);
+      std::fill(out, out + 2 * frames, std::int16_t{0});
+      return;
+    }
     if (correction > 0) skip_song(*song, correction);
     if (correction < 0) song->waiting = -correction;
   }
@@ -135,18 +142,10 @@ std::size_t sound_detail::render_song(Song& song, std::int16_t* out, std::size_t
 }
 
 void sound_detail::skip_song(Song& song, std::int64_t frames) {
-  if (frames <= 0) return;
-  const std::int64_t target = song.mixed + frames;
-  // Rendering is exact to the frame and costs a few milliseconds a second of music; seeking is
-  // only to the row, and sounds different until notes start again, so only for long skips.
-  if (frames > long_skip_frames && song.playing.load()) {
-    try {
-      const double at = song.module->set_position_seconds(static_cast<double>(target) / sound_rate);
-      song.mixed = std::min(target, static_cast<std::int64_t>(at * sound_rate));
-    } catch (...) {
-    }
-  }
+  // Rendered, not sought: a module's position in seconds is only to the row, and a seek there
+  // plays other notes than the song does (a module of ours, 60 s in: nothing in common).
   std::int16_t scratch[2 * 1024];
+  const std::int64_t target = song.mixed + frames;
   while (song.mixed < target) {
     render_song(song, scratch,
                 static_cast<std::size_t>(std::min<std::int64_t>(1024, target - song.mixed)));
