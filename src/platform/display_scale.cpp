@@ -37,12 +37,18 @@ int scaled(int pixels, float scale) {
   return static_cast<int>(std::lround(pixels * static_cast<double>(scale)));
 }
 
-WindowSize scaled_window_size(WindowSize chosen, float scale, WindowSize limit) {
+WindowSize scaled_window_size(WindowSize chosen, float scale, WindowSize limit,
+                              FrameExtents frame) {
   if (scale <= 1 || chosen.width <= 0 || chosen.height <= 0) return chosen;
-  const double fits = std::min(static_cast<double>(limit.width) / chosen.width,
-                               static_cast<double>(limit.height) / chosen.height);
+  const long long width = limit.width - frame.left - frame.right;
+  const long long height = limit.height - frame.top - frame.bottom;
+  const double fits = std::min(static_cast<double>(width) / chosen.width,
+                               static_cast<double>(height) / chosen.height);
   if (fits >= scale) return {scaled(chosen.width, scale), scaled(chosen.height, scale)};
   if (fits <= 1) return chosen;
-  // Rounded down, so that neither side passes the limit.
-  return {static_cast<int>(chosen.width * fits), static_cast<int>(chosen.height * fits)};
+  // The side that limits fills it; the other is rounded down, so that neither passes it.
+  if (width * chosen.height <= height * chosen.width) {
+    return {static_cast<int>(width), static_cast<int>(width * chosen.height / chosen.width)};
+  }
+  return {static_cast<int>(height * chosen.width / chosen.height), static_cast<int>(height)};
 }

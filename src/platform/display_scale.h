@@ -13,6 +13,12 @@ struct WindowSize {
   int width = 0, height = 0;
 };
 
+// What a window manager adds round a window: title bar and borders.
+struct FrameExtents {
+  int left = 0, right = 0, top = 0, bottom = 0;
+};
+
 // The window of the chosen size at this scale, its shape kept, but no larger than `limit` (the
-// monitor's usable area) unless the chosen size itself is.
-WindowSize scaled_window_size(WindowSize chosen, float scale, WindowSize limit);
+// monitor's usable area) with its frame round it, unless the chosen size itself is.
+WindowSize scaled_window_size(WindowSize chosen, float scale, WindowSize limit,
+                              FrameExtents frame = {});

@@ -253,6 +253,23 @@ TEST(WindowScale, AScaledWindowKeepsFourThirdsAndFitsTheMonitorButNeverShrinks) 
   EXPECT_EQ(scaled_window_size({1024, 768}, 2, {800, 600}).width, 1024);
 }
 
+TEST(WindowScale, AFramedWindowFitsWithItsFrameAndTheSideThatLimitsIsFilled) {
+  const FrameExtents openbox{1, 1, 32, 5};
+  for (const float scale : {1.5f, 2.0f}) {  // 144 and 192 dpi on a 1080p screen
+    const WindowSize s = scaled_window_size({1024, 768}, scale, {1920, 1080}, openbox);
+    EXPECT_EQ(s.height, 1080 - 37) << scale;
+    EXPECT_EQ(s.width, 1390) << scale;  // 4:3 of 1043, rounded down
+  }
+  // Narrow usable area: the width limits, frame and all.
+  const WindowSize narrow = scaled_window_size({640, 480}, 3, {1280, 1024}, {4, 4, 20, 4});
+  EXPECT_EQ(narrow.width, 1272);
+  EXPECT_EQ(narrow.height, 954);
+  // Room to spare: the frame changes nothing; the designed size never shrinks, frame or not.
+  EXPECT_EQ(scaled_window_size({640, 480}, 2, {3840, 2160}, openbox).height, 960);
+  EXPECT_EQ(scaled_window_size({1024, 768}, 2, {1050, 800}, openbox).height, 768);
+  EXPECT_EQ(scaled_window_size({1024, 768}, 1, {1024, 768}, openbox).height, 768);
+}
+
 TEST(Icon, MalformedPicturesGiveNoIcon) {
   const char* const good[] = {"2 1 2 1", "a c #FF0000", "b c #000000", "ab"};
   const IconImage image = parse_xpm(good, 4);
