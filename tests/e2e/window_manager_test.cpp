@@ -1,14 +1,17 @@
 // The show under a real window manager (openbox) on a server of its own: Xvfb, and Xorg with the
 // dummy driver, which really switches modes. The dialog, the show in a window and Escape; and the
 // dialog asked to go full screen, Start! clicked where its controls are, and the show full screen
-// on the primary monitor.
+// on the primary monitor. And a scaled desktop whose window must fit with openbox's frame round it.
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
 #include "gtest/gtest.h"
@@ -131,3 +134,67 @@ INSTANTIATE_TEST_SUITE_P(On, UnderWindowManager, ::testing::Values(Server::xvfb,
                          [](const ::testing::TestParamInfo<Server>& info) {
                            return info.param == Server::xorg ? "XorgDummy" : "Xvfb";
                          });
+
+namespace {
+
+// Title bar and borders as the window manager states them: left, right, top, bottom.
+std::vector<int> frame_extents(XWindow window) {
+  const std::string text =
+      run_x_query({"/usr/bin/xprop", "-id", std::to_string(window), "_NET_FRAME_EXTENTS"}).out;
+  std::vector<int> sides(4, -1);
+  const std::size_t values = text.find('=');
+  if (values == std::string::npos || std::sscanf(text.c_str() + values + 1, "%d, %d, %d, %d",
+                                                 &sides[0], &sides[1], &sides[2], &sides[3]) != 4) {
+    return {};
+  }
+  return sides;
+}
+
+// A 1080p laptop at 150 % (Xft.dpi 144) under openbox, where 1024 x 768 scaled to the screen's
+// height would leave the frame's bottom below it.
+class ScaledUnderWindowManager : public ::testing::Test, protected ShowProgram {
+ protected:
+  void SetUp() override {
+    if (::access(openbox, X_OK) != 0) GTEST_SKIP() << "needs openbox";
+    // Without -noreset the server forgets the resource when xrdb hangs up.
+    server = std::make_unique<XServer>(std::vector<std::string>{
+        "/usr/bin/Xvfb", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
+    ASSERT_FALSE(server->display().empty());
+    if (const char* old = std::getenv("DISPLAY")) old_display = old;
+    ::setenv("DISPLAY", server->display().c_str(), 1);
+    std::ofstream(server->file("resources")) << "Xft.dpi: 144\n";
+    run_process({"/usr/bin/xrdb", "-nocpp", "-load", server->file("resources")}, {});
+    ASSERT_TRUE(server->start_window_manager(openbox)) << read_text(server->file("wm.err"));
+  }
+  void TearDown() override {
+    stop();
+    server.reset();
+    old_display.empty() ? ::unsetenv("DISPLAY") : ::setenv("DISPLAY", old_display.c_str(), 1);
+  }
+
+  std::unique_ptr<XServer> server;
+  std::string old_display;
+};
+
+}  // namespace
+
+TEST_F(ScaledUnderWindowManager, TheWindowAndItsFrameFitTheScreenInFourThirds) {
+  configure(false, 1024, 768);
+  start();
+  const XWindow window = wait_for_show_window(pid, appear_seconds);
+  ASSERT_NE(window, 0u) << stderr_text();
+  const std::vector<int> frame = frame_extents(window);
+  ASSERT_EQ(frame.size(), 4u);
+  const int left = frame[0], right = frame[1], top = frame[2], bottom = frame[3];
+  EXPECT_GT(top, 0);  // a real title bar, or nothing here is tested
+  const WindowGeometry g = window_geometry(window);
+  EXPECT_GE(g.x - left, 0);
+  EXPECT_GE(g.y - top, 0);
+  EXPECT_LE(g.x + g.width + right, 1920);
+  EXPECT_LE(g.y + g.height + bottom, 1080);
+  // As large as the screen leaves room for: the frame fills its height.
+  EXPECT_EQ(g.height, 1080 - top - bottom);
+  EXPECT_NEAR(g.width, g.height * 4 / 3.0, 1);
+  type_keys(window, {"Escape"});
+  EXPECT_EQ(finish().exit_status, 0) << stderr_text();
+}

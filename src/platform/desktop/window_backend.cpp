@@ -8,6 +8,7 @@
 #include "platform/desktop/fltk_display.h"
 #include "platform/desktop/full_screen_check.h"
 #include "platform/desktop/icon.h"
+#include "platform/desktop/window_frame.h"
 #include "platform/full_screen_question.h"
 #include "platform/window.h"
 
@@ -56,16 +57,34 @@ bool prepare_full_screen(SDL_Window* window) {
   return true;
 }
 
-// The window's size on this desktop. Only X11 windows are scaled here: SDL's Wayland windows are
-// measured in the desktop's own units already, and its compositor enlarges them.
-WindowSize window_size(const window_backend::Request& request) {
+// Only X11 windows are scaled here: SDL's Wayland windows are measured in the desktop's own units
+// already, and its compositor enlarges them.
+bool scaled_on_x11(const window_backend::Request& request) {
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (request.scale <= 1 || driver == nullptr || SDL_strcmp(driver, "x11") != 0) {
-    return request.window;
-  }
+  return request.scale > 1 && driver != nullptr && SDL_strcmp(driver, "x11") == 0;
+}
+
+SDL_Rect usable_bounds() {
   SDL_Rect usable{0, 0, 0, 0};
   if (SDL_GetDisplayUsableBounds(0, &usable) != 0) SDL_GetDisplayBounds(0, &usable);
+  return usable;
+}
+
+// The window's size on this desktop, before its frame is known.
+WindowSize window_size(const window_backend::Request& request) {
+  if (!scaled_on_x11(request)) return request.window;
+  const SDL_Rect usable = usable_bounds();
   return scaled_window_size(request.window, request.scale, {usable.w, usable.h});
+}
+
+// A scaled window made small enough that its frame fits the usable area too.
+void fit_with_frame(SDL_Window* window, window_backend::Request& request, FrameExtents frame) {
+  const SDL_Rect usable = usable_bounds();
+  const WindowSize fitted = scaled_window_size({request.width, request.height}, request.scale,
+                                               {usable.w, usable.h}, frame);
+  if (fitted.width == request.window.width && fitted.height == request.window.height) return;
+  request.window = fitted;
+  SDL_SetWindowSize(window, fitted.width, fitted.height);
 }
 
 // A window made for a full-screen mode gets the size of a window, where that is another.
@@ -133,6 +152,9 @@ SDL_Window* make_window(const char* title, const Request& request) {
   // corner need not be the screen's origin.
   SDL_Rect primary{0, 0, 0, 0};
   SDL_GetDisplayBounds(0, &primary);
+  // A scaled window is fitted to the usable area, so its frame's corner goes to that area's (the
+  // window manager places the frame's corner where a window asks to be).
+  if (!request.full_screen && scaled_on_x11(request)) primary = usable_bounds();
   const WindowSize size =
       request.full_screen ? WindowSize{request.width, request.height} : request.window;
   return SDL_CreateWindow(title, primary.x, primary.y, size.width, size.height, flags);
@@ -144,6 +166,11 @@ bool after_window(SDL_Window* window, Request& request) {
     stop_display_guard();
     if (!ask_for_window_instead(request)) return false;
     resize_for_window(window, request);
+  }
+  if (!request.full_screen && scaled_on_x11(request)) {
+    if (const std::optional<FrameExtents> frame = frame_before_mapping(window)) {
+      fit_with_frame(window, request, *frame);
+    }
   }
   return true;
 }
@@ -162,6 +189,12 @@ bool after_context(SDL_Window* window, Request& request) {
       restore_display_mode();
       if (!ask_for_window_instead(request)) return false;
       resize_for_window(window, request);
+    }
+  }
+  // Where the window manager would not tell the frame beforehand, it has framed the window now.
+  if (!request.full_screen && scaled_on_x11(request)) {
+    if (const std::optional<FrameExtents> frame = frame_of_mapped(window)) {
+      fit_with_frame(window, request, *frame);
     }
   }
   SDL_RaiseWindow(window);
