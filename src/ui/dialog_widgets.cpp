@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/dialog_lines.h"
 #include "ui/dialog_model.h"
 
 namespace {
@@ -77,8 +78,8 @@ void CentredDialog::resize(int x, int y, int w, int h) {
 void GroupFrame::draw() {
   const char* caption = label();
   fl_font(labelfont(), labelsize());
-  const int line = fl_height() / 2;
-  fl_draw_box(FL_ENGRAVED_FRAME, x(), y() + line, w(), h() - line, color());
+  const int half_line = fl_height() / 2;
+  draw_engraved_frame(x(), y() + half_line, w(), h() - half_line, line_);
   if (caption == nullptr) return;
   const int left = x() + labelsize() / 2;
   const int gap = labelsize() / 6;

@@ -26,10 +26,14 @@ class ResolutionChoice : public Fl_Choice {
 // A frame round related controls, its caption written over the top line.
 class GroupFrame : public Fl_Box {
  public:
-  using Fl_Box::Fl_Box;
+  GroupFrame(int x, int y, int w, int h, const char* caption, int line)
+      : Fl_Box(x, y, w, h, caption), line_(line) {}
 
  protected:
   void draw() override;
+
+ private:
+  int line_;  // the frame's lines, in pixels
 };
 
 // A dialog of fixed size that a window manager may still enlarge (full screen, maximised): its

@@ -1,10 +1,8 @@
 #include "ui/settings_dialog.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
-#include <FL/Fl_Round_Button.H>
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +13,7 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/fltk_display.h"
 #include "platform/display_scale.h"
+#include "ui/dialog_lines.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_widgets.h"
@@ -72,6 +71,7 @@ void on_close(Fl_Widget* window, void*) {
 
 Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& picture, float scale) {
   const PixelRect r = to_pixels(c.x, c.y, c.width, c.height, scale);
+  const int line = line_width(scale);
   switch (c.kind) {
     case ControlKind::resolution_list: {
       auto* list = new ResolutionChoice(r.x, r.y, r.width, scaled(closed_list_height, scale));
@@ -80,7 +80,7 @@ Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& pict
       return list;
     }
     case ControlKind::check_box: {
-      auto* box = new Fl_Check_Button(r.x, r.y, r.width, r.height, c.caption);
+      auto* box = new DialogCheckButton(r.x, r.y, r.width, r.height, c.caption, line);
       if (c.id == id_windowed) view.windowed = box;
       if (c.id == id_music) view.music = box;
       if (c.id == id_dither) view.dither = box;
@@ -98,9 +98,9 @@ Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& pict
       return text;
     }
     case ControlKind::group_box:
-      return new GroupFrame(r.x, r.y, r.width, r.height, c.caption);
+      return new GroupFrame(r.x, r.y, r.width, r.height, c.caption, line);
     case ControlKind::radio_button: {
-      auto* radio = new Fl_Round_Button(r.x, r.y, r.width, r.height, c.caption);
+      auto* radio = new DialogRadioButton(r.x, r.y, r.width, r.height, c.caption, line);
       radio->type(FL_RADIO_BUTTON);  // exclusive among the window's radio buttons
       radio->clear_visible_focus();  // picked by its letter or the mouse, not by Tab
       view.depth[c.id - id_depth_16] = radio;
@@ -108,12 +108,7 @@ Fl_Widget* make_control(const DialogControl& c, DialogView& view, Fl_Image& pict
     }
     case ControlKind::picture: {
       // Sized to the picture plus its sunken edge, as a picture control sizes itself.
-      const int edge = Fl::box_dx(FL_DOWN_FRAME);
-      // No label, not even an empty one: it would push the picture up by half a line.
-      auto* box = new Fl_Box(FL_DOWN_FRAME, r.x, r.y, picture.w() + 2 * edge,
-                             picture.h() + 2 * edge, nullptr);
-      box->image(picture);
-      return box;
+      return new PictureFrame(r.x, r.y, picture, line);
     }
   }
   return nullptr;

@@ -2,10 +2,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
 #include "support/fixtures.h"
@@ -14,6 +16,7 @@
 #include "support/temp_dir.h"
 #include "support/x11_driver.h"
 #include "support/x_server.h"
+#include "ui/dialog_template.h"
 
 namespace {
 
@@ -241,9 +244,58 @@ class ScaledDesktop : public ::testing::Test, protected ShowProgram {
     return sizes;
   }
 
+  // The dialog as it opens at this Xft.dpi: rows of RGB pixels, empty when it never came.
+  std::vector<std::vector<unsigned char>> dialog_pixels(int dpi) {
+    std::ofstream(server->file("resources")) << "Xft.dpi: " << dpi << "\n";
+    run_process({"/usr/bin/xrdb", "-nocpp", "-load", server->file("resources")}, {});
+    write_fixture_media(dir.path(), false);
+    start();
+    const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+    xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+    ::usleep(500 * 1000);
+    const std::string file = dir.file("dialog.ppm");
+    run_process({"/usr/bin/import", "-window", std::to_string(dialog), "-depth", "8", file}, {});
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(finish().exit_status, 0) << stderr_text();
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, max = 0;
+    in >> magic >> width >> height >> max;
+    in.get();
+    std::vector<std::vector<unsigned char>> rows(
+        std::max(height, 0), std::vector<unsigned char>(std::max(width, 0) * 3));
+    for (auto& row : rows) in.read(reinterpret_cast<char*>(row.data()), row.size());
+    return magic == "P6" && in ? rows : decltype(rows){};
+  }
+
   std::unique_ptr<XServer> server;
   std::string old_display;
 };
+
+// The first control of this kind (and caption, if given), in pixels.
+PixelRect placed(ControlKind kind, const std::string& caption, float scale) {
+  for (const DialogControl& c : dialog_controls) {
+    if (c.kind == kind && (caption.empty() || (c.caption && caption == c.caption))) {
+      return to_pixels(c.x, c.y, c.width, c.height, scale);
+    }
+  }
+  return {};
+}
+
+// Pixels from (x, y) on, along (dx, dy), of the colour at (x, y).
+int run_of(const std::vector<std::vector<unsigned char>>& rows, int x, int y, int dx, int dy) {
+  const auto colour = [&rows](int px, int py) {
+    return std::vector<unsigned char>(&rows[py][px * 3], &rows[py][px * 3 + 3]);
+  };
+  int count = 0;
+  for (const auto first = colour(x, y);
+       y < static_cast<int>(rows.size()) && x < static_cast<int>(rows[y].size() / 3) &&
+       colour(x, y) == first;
+       x += dx, y += dy) {
+    ++count;
+  }
+  return count;
+}
 
 // Pixels of two pictures that differ, as ImageMagick counts them; -1 when it could not compare.
 long differing_pixels(const std::string& a, const std::string& b) {
@@ -274,4 +326,31 @@ TEST_F(ScaledDesktop, At192DpiTheDialogTheBoxAndTheWindowAreTwiceTheSizeTheyHave
   decode_settings(stored.data(), stored.size(), picked);
   EXPECT_EQ(picked.width, 640);
   EXPECT_EQ(picked.fullscreen, 1);
+}
+
+TEST_F(ScaledDesktop, AtThreeAndFourTimesFramesBoxesAndTheTickHaveLinesAsWideAsTheScale) {
+  for (const int k : {3, 4}) {
+    SCOPED_TRACE(k);
+    const auto rows = dialog_pixels(96 * k);
+    ASSERT_FALSE(rows.empty());
+    // A group box's left side: its dark line. The picture's sunken edge: grey, then black.
+    const PixelRect group = placed(ControlKind::group_box, "Resolution", k);
+    EXPECT_EQ(run_of(rows, group.x, group.y + group.height / 2, 1, 0), k);
+    const PixelRect picture = placed(ControlKind::picture, "", k);
+    EXPECT_EQ(run_of(rows, picture.x + k, picture.y + 40 * k, 1, 0), k);
+    // Windowed, ticked: the margin before its box, the box's grey and black lines, and the tick
+    // down the box's middle, three lines thick.
+    const PixelRect check = placed(ControlKind::check_box, "&Windowed", k);
+    const int side = 12 * k, middle = check.y + check.height / 2;
+    const int margin = run_of(rows, check.x, middle, 1, 0);
+    EXPECT_EQ(margin, 2 * k);
+    EXPECT_EQ(run_of(rows, check.x + margin, middle, 1, 0), k);
+    EXPECT_EQ(run_of(rows, check.x + margin + k, middle, 1, 0), k);
+    const int top = check.y + (check.height - side) / 2, centre = check.x + margin + side / 2;
+    const int field = run_of(rows, centre, top + 2 * k, 0, 1);
+    EXPECT_EQ(run_of(rows, centre, top + 2 * k + field, 0, 1), 3 * k);
+    // An empty radio box: two shades, then its black edge.
+    const PixelRect radio = placed(ControlKind::radio_button, "&16 bpp", k);
+    EXPECT_NEAR(run_of(rows, radio.x + margin + 2 * k, radio.y + radio.height / 2, 1, 0), k, 1);
+  }
 }
