@@ -103,12 +103,12 @@ std::string expect_faithful(const Match& m, const char* part) {
   if (!clean.empty()) figures << ", median " << clean[clean.size() / 2] << " dB";
   figures << "; " << m.gaps.count << " gaps, " << m.gaps.seconds << " s";
   for (const Cue& c : m.cues) {
-    // A cue starts with the next buffer of the output after its frame: within two buffers of
-    // 1024 frames (46 ms), and room for a loaded machine that calls for a buffer late. Where
+    // A cue starts with the next buffer of the output after its frame, on the music as the
+    // music met the clock at its start, before and after a restart alike: within 50 ms. Where
     // the output starved around it, the cue waited for it; only the music caught up.
     if (c.steady) {
-      EXPECT_GT(c.offset_ms, -10.0) << part;
-      EXPECT_LT(c.offset_ms, 100.0) << part;
+      EXPECT_GT(c.offset_ms, -50.0) << part;
+      EXPECT_LT(c.offset_ms, 50.0) << part;
     }
     figures << "; cue at " << 133 + c.frame / 44100.0 << " s: " << c.offset_ms << " ms"
             << (c.steady ? "" : " (a gap near it)");

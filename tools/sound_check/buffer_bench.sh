@@ -69,7 +69,11 @@ stop_server() {
   sleep 0.5
 }
 record() {  # FILE; sets recorder
-  parecord -d bench.monitor --rate=44100 --channels=2 --format=s16le --file-format=wav "$1" &
+  # Through PipeWire parecord hands on a second at a time, and loses the last when stopped.
+  local latency=()
+  if [ "$server" = pipewire ]; then latency=(--latency-msec=50); fi
+  parecord -d bench.monitor --rate=44100 --channels=2 --format=s16le --file-format=wav \
+    "${latency[@]}" "$1" &
   recorder=$!
 }
 stop_recording() {
