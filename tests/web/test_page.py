@@ -21,7 +21,7 @@ import time
 import pytest
 from PIL import Image, ImageChops, ImageStat
 from selenium import webdriver
-from selenium.common.exceptions import StaleElementReferenceException
+from selenium.common.exceptions import StaleElementReferenceException, WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
@@ -79,10 +79,18 @@ def browser():
 
 
 def wait(driver, condition, seconds=60, what="the page"):
-    # Elements of a page that is reloading go stale: look again.
+    # Elements of a page that is reloading go stale, or leave the document between finding one and
+    # asking about it (Chromium then names no stale element): look again.
+    def settled(d):
+        try:
+            return condition(d)
+        except WebDriverException as e:
+            if "does not belong to the document" in str(e):
+                return False
+            raise
     return WebDriverWait(driver, seconds, poll_frequency=0.1,
                          ignored_exceptions=[StaleElementReferenceException]).until(
-        lambda d: condition(d), message=f"waiting for {what}")
+        settled, message=f"waiting for {what}")
 
 
 def visible(driver, element_id):
