@@ -3,7 +3,7 @@
 # same line into sw.js, whose change is what tells browsers that a new build was deployed. Run
 # after each build, and again on any copy of a site whose files were changed.
 #   cmake -DSITE=build-web/site -P cmake/web-manifest.cmake
-set(names index.html page.css loader.js manifest.webmanifest comet_swirl.xpm icon.png
+set(names index.html page.css retry.js loader.js manifest.webmanifest comet_swirl.xpm icon.png
   swirlbeam.js swirlbeam.wasm swirlbeam.data)
 file(GLOB extra RELATIVE ${SITE} ${SITE}/icons/*.png ${SITE}/licences/*.txt)
 list(SORT extra)

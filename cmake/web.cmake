@@ -51,7 +51,7 @@ set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY $
 
 # The page's own files beside the program's: its loader, its service worker (completed below) and
 # what an installed app shows, icons at the sizes browsers ask for included.
-set(page_files web/index.html web/page.css web/loader.js web/manifest.webmanifest
+set(page_files web/index.html web/page.css web/retry.js web/loader.js web/manifest.webmanifest
   res/comet_swirl.xpm)
 foreach(file ${page_files})
   get_filename_component(name ${file} NAME)

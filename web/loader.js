@@ -25,16 +25,20 @@ var swirlbeamLoader = (function () {
     }
   }
 
-  function Failure(text, detail) {
+  // again: a hiccup that another try may get past; short: what it was, for the progress line.
+  function Failure(text, detail, again, short) {
     this.text = text;
     this.detail = detail || '';
+    this.again = !!again;
+    this.short = short;
   }
 
   const count = (n) => n.toLocaleString('en');
 
   // What failed, in place of "Loading Swirlbeam…", with the technical detail below it.
-  function fail(text, detail) {
+  function fail(text, detail, tries) {
     if (failed) return;
+    if (tries > 1) detail += ' (' + tries + ' tries)';
     failed = true;
     const loading = $('loading');
     loading.textContent = 'Swirlbeam could not be loaded: ' + text;
@@ -51,7 +55,7 @@ var swirlbeamLoader = (function () {
   }
 
   function failWith(e) {
-    if (e instanceof Failure) return fail(e.text, e.detail);
+    if (e instanceof Failure) return fail(e.text, e.detail, e.tries);
     fail('an unexpected error stopped it. ' + tryAgain, String(e && e.stack || e));
   }
 
@@ -63,7 +67,21 @@ var swirlbeamLoader = (function () {
                          'allow-same-origin.');
     }
     return new Failure(name + ' could not be downloaded: the connection failed. Check that ' +
-                       'this device is online and reload the page.', String(e));
+                       'this device is online and reload the page.', String(e), true,
+                       'the connection failed');
+  }
+
+  function brokeOff(name, e) {
+    return new Failure(name + ' could not be downloaded: the connection broke off. ' + tryAgain,
+                       String(e), true, 'the connection broke off');
+  }
+
+  function stalled(name) {
+    const seconds = swirlbeamRetry.stallSeconds;
+    return new Failure(name + ' could not be downloaded: its download stalled, nothing came for ' +
+                       seconds + ' seconds. Check that this device is online and reload the ' +
+                       'page, or try again later.', 'GET ' + name + ': no data for ' + seconds +
+                       ' s', true, 'the download stalled');
   }
 
   function missing(name, response) {
@@ -74,7 +92,8 @@ var swirlbeamLoader = (function () {
                          'GET ' + response.url + ': ' + status);
     }
     return new Failure(name + ' could not be downloaded: the server answered ' + status + '. ' +
-                       'Reload the page, or try again later.', 'GET ' + response.url + ': ' + status);
+                       'Reload the page, or try again later.', 'GET ' + response.url + ': ' + status,
+                       swirlbeamRetry.passing(response.status), 'the server answered ' + status);
   }
 
   function damaged(name, why, detail) {
@@ -83,21 +102,29 @@ var swirlbeamLoader = (function () {
   }
 
   // The loading figure: the share of the program's three files come so far.
+  // A file being tried again says so after it.
   const come = {};
+  let trouble = null;  // {name, short}
   function showProgress() {
-    if (failed || !build) return;
-    let all = 0, sum = 0;
-    for (const name of program) {
-      all += build.files[name].size;
-      sum += come[name] || 0;
+    if (failed) return;
+    let text = '';
+    if (build) {
+      let all = 0, sum = 0;
+      for (const name of program) {
+        all += build.files[name].size;
+        sum += come[name] || 0;
+      }
+      const share = Math.min(1, sum / all);
+      text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
     }
-    const share = Math.min(1, sum / all);
-    const text = share < 1 ? Math.floor(100 * share) + ' %' : 'starting…';
+    if (trouble) {
+      text += (text ? ' – ' : '') + trouble.name + ': ' + trouble.short + ', trying again…';
+    }
     if ($('progress').textContent !== text) $('progress').textContent = text;  // no needless paint
   }
 
   // The bytes of a download, each piece also sent to the checker as it comes.
-  function readCounting(response, name, checking) {
+  function readCounting(response, name, checking, guard) {
     if (!response.body) {
       return response.arrayBuffer().then((bytes) => {
         checking.piece(new Uint8Array(bytes));
@@ -110,6 +137,8 @@ var swirlbeamLoader = (function () {
     let n = 0;
     const next = () => reader.read().then((chunk) => {
       if (chunk.done) return;
+      guard.alive();
+      if (trouble && trouble.name === name) trouble = null;
       chunks.push(chunk.value);
       checking.piece(chunk.value);
       come[name] = n += chunk.value.length;
@@ -135,18 +164,36 @@ var swirlbeamLoader = (function () {
 
   // Revalidated with the host (or answered by the service worker): a copy in the browser's
   // HTTP cache may belong to an older build.
+  // A failed, cut or stalled download is tried again; bytes that came whole but wrong are not.
   function download(name) {
-    return fetch(name, {cache: 'no-cache', credentials: 'same-origin'}).then((response) => {
-      if (!response.ok) throw missing(name, response);
+    return fetchRetrying(name, (response, guard) => {
       const got = {name: name, type: response.headers.get('Content-Type') || ''};
       const checking = check(name.endsWith('.wasm'));
       got.answer = checking.answer;
-      return readCounting(response, name, checking).then((bytes) => {
+      return readCounting(response, name, checking, guard).then((bytes) => {
         got.bytes = bytes;
         return got;
-      }, (e) => Promise.reject(new Failure(name + ' could not be downloaded: the connection ' +
-                                           'broke off. ' + tryAgain, String(e))));
-    }, (e) => Promise.reject(unreachable(name, e)));
+      }, (e) => {
+        checking.drop();
+        come[name] = 0;
+        showProgress();
+        throw guard.stalled ? stalled(name) : brokeOff(name, e);
+      });
+    });
+  }
+
+  // read(response, guard) takes the body of an answer that came.
+  function fetchRetrying(name, read) {
+    const retried = (failure) => {
+      trouble = {name, short: failure.short};
+      showProgress();
+    };
+    return swirlbeamRetry.retrying((guard) => fetch(name, {
+      cache: 'no-cache', credentials: 'same-origin', signal: guard.signal,
+    }).then((response) => {
+      if (!response.ok) throw missing(name, response);
+      return read(response, guard);
+    }, (e) => Promise.reject(guard.stalled ? stalled(name) : unreachable(name, e))), retried);
   }
 
   function hex(buffer) {
@@ -191,6 +238,12 @@ var swirlbeamLoader = (function () {
     onmessage = (event) => {
       const [id, piece, compile] = event.data;
       let file = files.get(id);
+      if (piece === false) {  // a download that broke off, to be tried again
+        files.delete(id);
+        if (file && file.stream) file.stream.error(new Error('broke off'));
+        if (file && file.module) file.module.catch(() => {});
+        return;
+      }
       if (!file) {
         file = {pieces: [], size: 0};
         files.set(id, file);
@@ -226,12 +279,18 @@ var swirlbeamLoader = (function () {
   function check(compile) {
     if (checkerWorker === undefined) checkerWorker = startChecker();
     const id = nextCheck++;
-    if (!checkerWorker) return {answer: Promise.resolve(unchecked), piece() {}, end() {}};
+    if (!checkerWorker) {
+      return {answer: Promise.resolve(unchecked), piece() {}, end() {}, drop() {}};
+    }
     const send = (piece) => checkerWorker && checkerWorker.postMessage([id, piece, compile]);
     return {
       answer: new Promise((resolve) => checks.set(id, resolve)),
       piece: send,
       end: () => send(null),
+      drop: () => {
+        checks.delete(id);
+        send(false);
+      },
     };
   }
 
@@ -256,13 +315,15 @@ var swirlbeamLoader = (function () {
   }
 
   function manifest() {
-    return fetch('build.json', {cache: 'no-cache', credentials: 'same-origin'})
-      .then((response) => {
-        if (!response.ok) throw missing('build.json', response);
-        return response.json().catch((e) => Promise.reject(damaged('build.json', 'it is not ' +
-                                                                   'the build\'s list of files',
-                                                                   String(e))));
-      }, (e) => Promise.reject(unreachable('build.json', e)));
+    const name = 'build.json';
+    return fetchRetrying(name, (response, guard) => response.text().then((text) => {
+      if (trouble && trouble.name === name) trouble = null;
+      try {
+        return JSON.parse(text);
+      } catch (e) {
+        throw damaged(name, 'it is not the build\'s list of files', String(e));
+      }
+    }, (e) => Promise.reject(guard.stalled ? stalled(name) : brokeOff(name, e))));
   }
 
   const cannotRun = 'this browser could not run Swirlbeam\'s program code (WebAssembly). Try ' +
@@ -392,6 +453,10 @@ var swirlbeamLoader = (function () {
   }
 
   function start() {
+    if (typeof swirlbeamRetry !== 'object') {
+      return fail('its file retry.js did not come. Reload the page; if that does not help, the ' +
+                  'site is incomplete or down: try again later.');
+    }
     if (location.protocol === 'file:') {
       return fail('it must be served by a web server, as browsers do not let a page opened as a ' +
                   'file load its program. In Swirlbeam\'s source folder, run bash scripts/web.sh ' +

@@ -9,6 +9,7 @@ import os
 import shutil
 import subprocess
 import threading
+import time
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -21,7 +22,8 @@ MANIFEST = os.path.join(HERE, "..", "..", "cmake", "web-manifest.cmake")
 
 
 class Site(QuietHandler):
-    """Serves server.root; server.answers replaces a file's answer; server.asked counts GETs."""
+    """Serves server.root; server.answers replaces a file's answer; server.asked counts GETs;
+    server.faults[name] lists what goes wrong with that file's next requests (see hiccup)."""
 
     def __init__(self, request, address, server):
         super().__init__(request, address, server, directory=server.root)
@@ -31,6 +33,9 @@ class Site(QuietHandler):
         del self.headers["If-Modified-Since"]
         name = self.path.split("?")[0].lstrip("/")
         self.server.asked[name] = self.server.asked.get(name, 0) + 1
+        faults = self.server.faults.get(name)
+        if faults:
+            return self.hiccup(name, faults.pop(0))
         if name not in self.server.answers:
             return super().do_GET()
         status, body, kind = self.server.answers[name]
@@ -40,17 +45,35 @@ class Site(QuietHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def hiccup(self, name, fault):
+        """503; or ("cut", n): the file's first n bytes, then the connection closed; or
+        ("stall", n): its first n bytes, then nothing more, the connection held open."""
+        if fault == 503:
+            return self.send_error(503)
+        kind, at = fault
+        body = open(os.path.join(self.server.root, name), "rb").read()
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[:at])
+        self.wfile.flush()
+        if kind == "stall":
+            self.server.stop.wait(120)
+        self.close_connection = True
+
 
 @contextlib.contextmanager
 def serve(root):
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
-    server.root, server.answers, server.asked = root, {}, {}
+    server.root, server.answers, server.asked, server.faults = root, {}, {}, {}
+    server.stop = threading.Event()
     thread = threading.Thread(target=server.serve_forever, daemon=True)
     thread.start()
     server.url = f"http://127.0.0.1:{server.server_port}"
     try:
         yield server
     finally:
+        server.stop.set()
         server.shutdown()
         server.server_close()
 
@@ -222,3 +245,94 @@ def test_a_damaged_download_is_named_and_never_reaches_the_program(tmp_path):
         driver.get(driver_file)
         assert "it must be served by a web server" in not_loaded(driver)
         assert "bash scripts/web.sh" in driver.find_element(By.ID, "loading").text
+
+
+# Every load from the server, none from an offline copy; each change of the loading line kept
+# with its time since the navigation.
+WATCH_LOADING = """
+    delete Navigator.prototype.serviceWorker;
+    window.seen = [];
+    document.addEventListener('DOMContentLoaded', () => {
+      const loading = document.getElementById('loading');
+      new MutationObserver(() => window.seen.push([loading.textContent, performance.now()]))
+        .observe(loading, {childList: true, characterData: true, subtree: true});
+    });"""
+
+
+def seen(driver, text):
+    """When the loading line first held text, in seconds since the navigation; None if never."""
+    return next((at / 1000 for line, at in driver.execute_script("return window.seen")
+                 if text in line), None)
+
+
+def test_network_hiccups_are_tried_again_and_named_only_when_they_last():
+    js = os.path.getsize(os.path.join(SITE, "swirlbeam.js"))
+    data = open(os.path.join(SITE, "swirlbeam.data"), "rb").read()
+    with chromium() as driver, serve(SITE) as server:
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH_LOADING})
+        # One hiccup each; the next request of each file succeeds.
+        server.faults = {"swirlbeam.wasm": [("cut", 700_000)], "swirlbeam.js": [("cut", js // 2)],
+                         "build.json": [503]}
+        driver.get(server.url + "/index.html")
+        wait(driver, form_ready, what="the form after the hiccups")
+        assert messages(driver) == [] and server.asked["swirlbeam.wasm"] == 2
+        assert server.asked["swirlbeam.js"] == 2 and server.asked["build.json"] == 2
+        assert seen(driver, "build.json: the server answered 503 Service Unavailable, trying again…")
+        assert seen(driver, ": the connection broke off, trying again…")
+
+        # Hiccups that last are named once the tries are spent: five tries, 3.75 s of pauses.
+        for name, fault, said in [
+                ("build.json", 503, "build.json could not be downloaded: the server answered "
+                 "503 Service Unavailable. Reload the page, or try again later."),
+                ("swirlbeam.wasm", ("cut", 700_000), "swirlbeam.wasm could not be downloaded: "
+                 "the connection broke off. Reload the page to download it again.")]:
+            server.asked, server.faults = {}, {name: [fault] * 5}
+            driver.get(server.url + "/index.html")
+            text = not_loaded(driver)
+            assert text.startswith("Swirlbeam could not be loaded: " + said), name
+            assert text.endswith("(5 tries)") and server.asked[name] == 5, name
+            first = seen(driver, "trying again")
+            assert seen(driver, "could not be loaded") - first > 3.5, name
+
+        # What another try cannot mend is named at once: a missing file, and one that came whole
+        # but wrong.
+        for name, answer in [("swirlbeam.js", (404, b"Not found", "text/html")),
+                             ("swirlbeam.data", (200, data[:-1], "application/octet-stream"))]:
+            server.asked, server.faults, server.answers = {}, {}, {name: answer}
+            driver.get(server.url + "/index.html")
+            not_loaded(driver)
+            assert server.asked[name] == 1 and seen(driver, "trying again") is None, name
+
+
+def test_a_stalled_download_is_said_to_be_tried_again():
+    data = os.path.getsize(os.path.join(SITE, "swirlbeam.data"))
+    with chromium() as driver, serve(SITE) as server:
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH_LOADING})
+        server.faults = {"swirlbeam.data": [("stall", data // 2)]}
+        driver.get(server.url + "/index.html")
+        wait(driver, form_ready, what="the form after the stall")
+        said = seen(driver, "swirlbeam.data: the download stalled, trying again…")
+        assert said and 10 <= said < 20 and server.asked["swirlbeam.data"] == 2
+
+
+def test_a_loader_that_does_not_come_is_said_at_once():
+    page = open(os.path.join(SITE, "index.html"), "rb").read()
+    loader = open(os.path.join(SITE, "loader.js"), "rb").read()
+    not_come = ("Swirlbeam could not be loaded: its file {} did not come. Reload the page; if "
+                "that does not help, the site is incomplete or down: try again later.")
+    with chromium() as driver, serve(SITE) as server:
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH_LOADING})
+        # Each script asked anew: a copy kept from the case before would hide the next case's.
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+        for name, answer, fault in [
+                ("loader.js", (200, page, "text/html"), None),  # a host answering every path
+                ("loader.js", None, ("cut", len(loader) // 2)),
+                ("retry.js", (404, b"Not found", "text/html"), None)]:
+            server.answers = {name: answer} if answer else {}
+            server.faults = {name: [fault]} if fault else {}
+            began = time.monotonic()
+            driver.get(server.url + "/index.html")
+            wait(driver, lambda d: d.find_element(By.ID, "loading").text == not_come.format(name),
+                 what=f"the page noticing {name}")
+            assert time.monotonic() - began < 5, name
