@@ -3,8 +3,11 @@ const build = {"id": "unbuilt", "files": {}};  // this build's files: written in
 // the page loads and plays with no network. A new build on the server changes this file (the
 // line above); the browser then installs its worker beside this one, and the page switches to it
 // only when it starts again (loader.js), never under a running show.
+// A cache is this build's at this worker's scope: another copy of the site on the same origin (a
+// stable and a test copy at two paths) keeps its own, which this worker never touches.
 const prefix = 'swirlbeam-';
-const cacheName = prefix + build.id;
+const scope = self.registration.scope;
+const cacheName = prefix + build.id + ' ' + scope;
 // What each file is served as from the cache, whatever the host sent.
 const types = {html: 'text/html; charset=utf-8', css: 'text/css', js: 'text/javascript',
                wasm: 'application/wasm', json: 'application/json', png: 'image/png',
@@ -48,10 +51,13 @@ async function fill() {
 self.addEventListener('install', (event) => event.waitUntil(fill()));
 
 // Once active (no page on the old build, or one starting again asked for it), the other builds'
-// caches go: pages still showing an old build have all of it in memory.
+// caches of this scope go: pages still showing an old build have all of it in memory. So do
+// caches named before they named their scope.
+const ours = (name) =>
+  name.startsWith(prefix) && (name.endsWith(' ' + scope) || !name.includes(' '));
 self.addEventListener('activate', (event) => event.waitUntil((async () => {
   for (const name of await caches.keys()) {
-    if (name.startsWith(prefix) && name !== cacheName) await caches.delete(name);
+    if (ours(name) && name !== cacheName) await caches.delete(name);
   }
   await self.clients.claim();
 })()));
@@ -65,9 +71,9 @@ self.addEventListener('fetch', (event) => {
   const request = event.request;
   if (request.method !== 'GET') return;
   const url = new URL(request.url);
-  const scope = new URL(self.registration.scope);
-  if (url.origin !== scope.origin || !url.pathname.startsWith(scope.pathname)) return;
-  let name = url.pathname.slice(scope.pathname.length);
+  const within = new URL(scope);
+  if (url.origin !== within.origin || !url.pathname.startsWith(within.pathname)) return;
+  let name = url.pathname.slice(within.pathname.length);
   if (request.mode === 'navigate' && name === '') name = 'index.html';
   if (!Object.prototype.hasOwnProperty.call(build.files, name) && name !== 'build.json') return;
   event.respondWith(caches.open(cacheName).then((cache) => cache.match(name))

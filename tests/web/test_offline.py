@@ -92,13 +92,23 @@ def build_id(driver):
 
 
 def cache_names(driver):
-    return driver.execute_async_script("caches.keys().then(arguments[0])")
+    """This copy's caches: those named with its service worker's scope."""
+    return driver.execute_async_script("""
+        Promise.all([caches.keys(), navigator.serviceWorker.getRegistration()])
+          .then(([names, r]) => arguments[0](names.filter((n) => r && n.endsWith(' ' + r.scope))));
+    """)
+
+
+def cache_of(driver, build):
+    scope = driver.execute_async_script(
+        "navigator.serviceWorker.getRegistration().then((r) => arguments[0](r.scope))")
+    return f"swirlbeam-{build} {scope}"
 
 
 def wait_offline_ready(driver):
     wait(driver, lambda d: d.execute_script("return !!navigator.serviceWorker.controller"),
          what="the service worker controlling the page")
-    wait(driver, lambda d: cache_names(d) == ["swirlbeam-" + build_id(d)], what="the build's cache")
+    wait(driver, lambda d: cache_names(d) == [cache_of(d, build_id(d))], what="the build's cache")
 
 
 def test_after_one_visit_the_page_installs_and_plays_offline(tmp_path):
@@ -112,9 +122,9 @@ def test_after_one_visit_the_page_installs_and_plays_offline(tmp_path):
         assert driver.execute_cdp_cmd("Page.getInstallabilityErrors", {}) == {
             "installabilityErrors": []}
         assert driver.execute_async_script("""
-            caches.open('swirlbeam-' + swirlbeamLoader.build())
-              .then((cache) => cache.match('swirlbeam.wasm'))
-              .then((hit) => arguments[0](hit.headers.get('Content-Type')));""") == "application/wasm"
+            caches.open(arguments[0]).then((cache) => cache.match('swirlbeam.wasm'))
+              .then((hit) => arguments[1](hit.headers.get('Content-Type')));""",
+            cache_of(driver, build_id(driver))) == "application/wasm"
         server.shutdown()
         server.server_close()
 
@@ -166,12 +176,42 @@ def test_a_new_build_is_taken_when_the_page_starts_again_never_during_a_show(tmp
              what="the ended screen telling of the new version")
         new = json.load(open(os.path.join(second, "build.json")))["id"]
         assert new != old and sorted(cache_names(driver)) == sorted(
-            ["swirlbeam-" + old, "swirlbeam-" + new])
+            [cache_of(driver, old), cache_of(driver, new)])
         driver.find_element(By.ID, "again").click()
         wait(driver, lambda d: form_ready(d) and d.execute_script(is_second),
              what="the second build's form")
-        assert build_id(driver) == new and cache_names(driver) == ["swirlbeam-" + new]
+        assert build_id(driver) == new and cache_names(driver) == [cache_of(driver, new)]
         assert not visible(driver, "new-version") and messages(driver) == []
+        play_and_end(driver)
+
+
+def test_two_copies_on_one_origin_each_keep_their_own_offline_copy(tmp_path):
+    def test_build(site):
+        with open(os.path.join(site, "swirlbeam.js"), "a") as code:
+            code.write("\nwindow.testBuild = true;\n")
+
+    origin = tmp_path / "origin"
+    stable = site_copy(origin, "stable", lambda site: None)
+    site_copy(origin, "test", test_build)
+    with chromium() as driver, serve(str(origin)) as server:
+        for copy in ("stable", "test"):
+            driver.get(f"{server.url}/{copy}/index.html")
+            wait(driver, form_ready, what=f"the {copy} copy's form")
+            # Its build cached, whatever the cache's name.
+            wait(driver, lambda d: d.execute_script("return !!navigator.serviceWorker.controller")
+                 and any(n.startswith("swirlbeam-" + build_id(d)) for n in d.execute_async_script(
+                     "caches.keys().then(arguments[0])")), what=f"the {copy} copy cached")
+        stable_build = json.load(open(os.path.join(stable, "build.json")))["id"]
+        server.shutdown()
+        server.server_close()
+
+        for copy, is_test in (("stable", False), ("test", True)):
+            driver.get(f"{server.url}/{copy}/index.html")
+            wait(driver, form_ready, seconds=20, what=f"the {copy} copy's form, offline")
+            assert driver.execute_script("return window.testBuild === true") == is_test
+        driver.get(f"{server.url}/stable/index.html")
+        wait(driver, form_ready, seconds=20, what="the stable copy's form, offline, again")
+        assert build_id(driver) == stable_build
         play_and_end(driver)
 
 
