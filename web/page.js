@@ -440,12 +440,20 @@
   // its clock, random numbers and sound go on. When the browser gives the context back, the
   // program makes its textures and GL state again; if it does not within a few seconds, the
   // show ends and says why.
+  // The patience runs only while the page is seen: a phone that switches apps for a moment hides
+  // the page, and its browser gives the context back once the page is shown again.
   const contextPatienceMs = 4000;
-  let lostTimer = 0, endedWhy = '';
+  let lostTimer = 0, contextLost = false, endedWhy = '';
   $('canvas').addEventListener('webglcontextlost', (event) => {
     event.preventDefault();  // without this the browser never gives it back
     if (state !== 'playing' && state !== 'starting') return;
+    contextLost = true;
+    awaitContext();
+  });
+  document.addEventListener('visibilitychange', () => awaitContext());
+  function awaitContext() {
     clearTimeout(lostTimer);
+    if (!contextLost || document.hidden) return;
     lostTimer = setTimeout(() => {
       if (state !== 'playing') return;
       endedWhy = 'Swirlbeam stopped: the browser took its picture away.';
@@ -456,8 +464,9 @@
                   0);
       call('_web_quit');
     }, contextPatienceMs);
-  });
+  }
   $('canvas').addEventListener('webglcontextrestored', () => {
+    contextLost = false;
     clearTimeout(lostTimer);
     if (state === 'playing') call('_web_restore_picture');
   });

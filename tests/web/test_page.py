@@ -343,6 +343,20 @@ def test_a_lost_webgl_context_comes_back_or_ends_the_show(browser, site):
     assert webgl_complaints(chromium_console(browser)) == [] and messages(browser) == []
     assert browser.execute_script("return Module.SDL2.audioContext.state") == "running"
 
+    # Lost while the page is hidden (a phone switching apps): the patience waits for it to be seen.
+    seen = """window.pageHidden = arguments[0];
+              Object.defineProperty(document, 'hidden', {configurable: true,
+                                                         get: () => window.pageHidden});
+              document.dispatchEvent(new Event('visibilitychange'));"""
+    browser.execute_script(seen, True)
+    browser.execute_script(lose)
+    time.sleep(5)
+    assert visible(browser, "stage") and messages(browser) == []
+    browser.execute_script(seen, False)
+    browser.execute_script("window.lose.restoreContext();")
+    wait(browser, lambda d: lit_share(canvas_on_page(d)) > 0.002, seconds=20,
+         what="the picture after the page was seen again")
+
     browser.execute_script(lose)  # and not given back
     assert told(browser, "why the show ended")[0][1].startswith(
         "The browser took away the show's picture (its WebGL context was lost")
