@@ -33,6 +33,13 @@
   Module.preRun = (Module.preRun || []).concat(openStore);
   Module.onRuntimeInitialized = begin;
   Module.page = {showForm, showMessage, ask, playing, ended, returnToForm, saveStorage};
+  // Every exit of the program comes here, also one in a task of the program's own (a picture
+  // that no longer decodes ends it inside the show's start), where no call of ours catches it.
+  // The one at the end of its main, before the form, is not an end.
+  Module.quit = (status, toThrow) => {
+    if (state === 'starting' || state === 'playing') ended(status);
+    throw toThrow;
+  };
   if (testMode) {
     $('dialog').hidden = $('own-media').hidden = true;
     keepDrawnPicture($('canvas'));

@@ -651,6 +651,17 @@ def test_damaged_entries_are_dropped_and_a_kept_file_that_fails_is_named(browser
     assert own_state(browser) == "Playing with your own logo2.jpg." and messages(browser) == []
     play_and_end(browser)
 
+    # A kept picture that no longer decodes fails only once Start! sets the scene up: the box,
+    # then the ended screen naming it, never a blank page.
+    assert browser.execute_async_script(PUT_ENTRIES, [["smoke.jpg", "file", [0] * 100]]) == "put"
+    browser.refresh()
+    wait(browser, form_ready, what="the form with a broken smoke.jpg")
+    browser.find_element(By.ID, "start").click()
+    caption, text = told(browser, "the picture's failure")[0]
+    assert caption == "Error" and "Unable to load a texture from a JPEG file!" in text
+    wait(browser, lambda d: visible(d, "ended"), seconds=20, what="the ended screen")
+    assert browser.find_element(By.ID, "own-failed").text.startswith("Your own smoke.jpg")
+
 
 # Holds a read-write transaction on the page's database for arguments[0] ms, as another tab may.
 HOLD_THE_STORE = """
