@@ -76,6 +76,16 @@ self.addEventListener('fetch', (event) => {
   let name = url.pathname.slice(within.pathname.length);
   if (request.mode === 'navigate' && name === '') name = 'index.html';
   if (!Object.prototype.hasOwnProperty.call(build.files, name) && name !== 'build.json') return;
-  event.respondWith(caches.open(cacheName).then((cache) => cache.match(name))
-    .then((cached) => cached || fetch(request)));
+  // Asked without opening the cache, which would make a deleted one anew, empty, for good.
+  const cached = caches.match(name, {cacheName});
+  event.respondWith(cached.then((hit) => hit || fetch(request)));
+  event.waitUntil(cached.then((hit) => hit || repair()));
 });
+
+// A copy found short (its cache deleted by the browser or the player) is filled again from the
+// network, one fill at a time, so that the next visit without a network finds it whole.
+let repairing = null;
+function repair() {
+  if (!repairing) repairing = fill().catch(() => {}).finally(() => { repairing = null; });
+  return repairing;
+}

@@ -185,6 +185,28 @@ def test_a_new_build_is_taken_when_the_page_starts_again_never_during_a_show(tmp
         play_and_end(driver)
 
 
+def test_an_offline_copy_deleted_while_online_is_filled_again(tmp_path):
+    with chromium() as driver, serve(SITE) as server:
+        driver.get(server.url + "/index.html")
+        wait(driver, form_ready, what="the settings form")
+        wait_offline_ready(driver)
+        driver.execute_async_script("""caches.keys()
+            .then((names) => Promise.all(names.map((name) => caches.delete(name))))
+            .then(arguments[0])""")
+        driver.refresh()
+        wait(driver, form_ready, what="the form, its copy gone")
+        # Whole again: every file of the build, and its list.
+        whole = len(json.load(open(os.path.join(SITE, "build.json")))["files"]) + 1
+        held = """caches.open(arguments[0]).then((cache) => cache.keys())
+                    .then((keys) => arguments[1](keys.length))"""
+        wait(driver, lambda d: d.execute_async_script(held, cache_of(d, build_id(d))) == whole,
+             what="the copy filled again")
+        server.shutdown()
+        server.server_close()
+        driver.refresh()
+        wait(driver, form_ready, seconds=20, what="the form, offline")
+
+
 def test_two_copies_on_one_origin_each_keep_their_own_offline_copy(tmp_path):
     def test_build(site):
         with open(os.path.join(site, "swirlbeam.js"), "a") as code:
