@@ -41,15 +41,9 @@ bool audible_output = false;
 Song* hooked = nullptr;
 std::vector<std::unique_ptr<Sample>> samples;
 
-std::int64_t steady_ns() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 // Where the clock says the music should be now, in frames after its start.
 std::int64_t due_frame(std::int64_t clock_zero_ns) {
-  return (steady_ns() - clock_zero_ns) * sound_rate / 1000000000;
+  return (steady_ns(std::chrono::steady_clock::now()) - clock_zero_ns) * sound_rate / 1000000000;
 }
 
 // Runs on the audio thread. Touches only the song's module and its atomics; the main thread
@@ -58,7 +52,7 @@ void render_music(void* user_data, Uint8* stream, int length) {
   auto* song = static_cast<Song*>(user_data);
   auto* out = reinterpret_cast<std::int16_t*>(stream);
   const std::size_t frames = static_cast<std::size_t>(length) / (2 * sizeof(std::int16_t));
-  song->asked_ns = steady_ns();
+  song->asked_ns = steady_ns(std::chrono::steady_clock::now());
   // The clock is the master: after a gap (an output starved, a server restarted) the music
   // skips to where the picture and its cues are, and waits where the output filled ahead.
   const std::int64_t zero = song->clock_zero_ns.load();

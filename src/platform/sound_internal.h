@@ -6,12 +6,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <libopenmpt/libopenmpt.hpp>
 #include <memory>
 
 #include "platform/sound.h"
+
+// The steady clock in nanoseconds, the unit both threads keep their times in.
+inline std::int64_t steady_ns(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
 
 // Keeps the music with the show's clock. At each buffer the output asks for, `lead` is how far
 // the music is ahead of the clock (in frames): steady, give or take a buffer, while the output

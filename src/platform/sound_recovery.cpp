@@ -39,13 +39,8 @@ Recovery recovery;
 std::int64_t earliest_zero = 0;
 Clock::time_point second_began;
 
-std::int64_t steady_ns(Clock::time_point t) {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
-}
-
-void follow_clock(Song* song, double show_ms) {
+void follow_clock(Song* song, double show_ms, Clock::time_point now) {
   if (song == nullptr) return;
-  const auto now = Clock::now();
   const std::int64_t zero = steady_ns(now) - static_cast<std::int64_t>(show_ms * 1e6);
   const std::int64_t held = song->clock_zero_ns.load();
   if (held == 0 || zero < held) song->clock_zero_ns = zero;
@@ -111,9 +106,10 @@ void sound_detail::reset_recovery(bool silent_for_now) {
 }
 
 void tend_sound(Song* song, double show_ms) {
-  follow_clock(song, show_ms);
+  const Clock::time_point at = Clock::now();  // one reading a frame
+  follow_clock(song, show_ms, at);
   if (!sound_open() || !output_audible() || recording()) return;
-  const std::int64_t now = steady_ns(Clock::now());
+  const std::int64_t now = steady_ns(at);
   if (!recovery.lost) return watch_output(now);
   try_again(now);
 }
