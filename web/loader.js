@@ -361,21 +361,20 @@ var swirlbeamLoader = (function () {
 
   // The first WebGL context of a page starts the browser's GPU side, which can hold the page's
   // thread for most of a second (SwiftShader on a slow phone); one made first in a worker takes
-  // that start off the thread. Its largest viewport spares the page a context of its own (a
-  // worker without WebGL proves nothing: some browsers give it only to the page). Resolves when
-  // done, or at once where it cannot be done in a worker.
-  let workerViewport = null;
+  // that start off the thread. Its answer never stands for the page's: a browser may give WebGL
+  // to a worker and not to the page (Chromium with 3D APIs turned off). Resolves when done, or at
+  // once where it cannot be done in a worker.
+  let startedGPU = null;
+  const gpuReady = new Promise((resolve) => { startedGPU = resolve; });  // the page's check waits
   function warmUpWebGL() {
     const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
-                 'const view = gl && Array.from(gl.getParameter(gl.MAX_VIEWPORT_DIMS));' +
                  'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
-                 'if (lose) lose.loseContext(); postMessage(view);';
+                 'if (lose) lose.loseContext(); postMessage(0);';
     return new Promise((resolve) => {
       if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
       try {
         const worker = new Worker(scriptURL(code));
-        worker.onmessage = worker.onerror = (event) => {
-          if (event.data && event.data.length === 2) workerViewport = event.data;
+        worker.onmessage = worker.onerror = () => {
           worker.terminate();
           resolve();
         };
@@ -469,6 +468,7 @@ var swirlbeamLoader = (function () {
     Promise.all([takeOver(), firstPaint()]).then(([tookOver]) => {
       if (tookOver) return location.reload();
       const warm = warmUpWebGL();
+      startedGPU(warm);
       const got = {};
       for (const name of program) {
         got[name] = download(name);
@@ -504,5 +504,5 @@ var swirlbeamLoader = (function () {
   }
   start();
 
-  return {restart, build: () => build && build.id, webGLViewport: () => workerViewport};
+  return {restart, build: () => build && build.id, gpuReady: () => gpuReady};
 })();

@@ -18,15 +18,16 @@
   let playingFullScreen = false;
   let state = 'loading';  // loading, begun, form, starting, playing, ended
   let largestView = [0, 0];  // the largest viewport WebGL draws, which caps the canvas
-  // Asked in a task of its own, long before the program can run: a WebGL context is slow to
-  // make, and not made at all where the loader's worker has already answered.
-  let hasWebGL = true;
-  setTimeout(() => {
-    const known = swirlbeamLoader.webGLViewport();
-    if (known) return (largestView = known);
-    hasWebGL = webGLAvailable();
-    if (!hasWebGL) showNoWebGL();
-  }, 0);
+  // The form is decided by the page's own canvas, never by the loader's worker. Asked once that
+  // worker has started the GPU side, in a task of its own: the page's first context would
+  // otherwise hold its thread while the GPU side starts.
+  const webGLChecked = swirlbeamLoader.gpuReady().then(() => new Promise((resolve) => {
+    setTimeout(() => {
+      const has = webGLAvailable();
+      if (!has) showNoWebGL();
+      resolve(has);
+    }, 0);
+  }));
 
   Module.canvas = $('canvas');
   Module.noInitialRun = true;
@@ -208,7 +209,10 @@
   function begin() {
     state = 'begun';
     $('loading').hidden = true;
-    if (!hasWebGL) return;
+    webGLChecked.then((has) => has && beginWithWebGL());
+  }
+
+  function beginWithWebGL() {
     drawDialogPicture();
     Module._web_set_largest_view(largestView[0], largestView[1]);
     // The files, then the program, each in a task apart from the runtime's start: none of them

@@ -51,13 +51,13 @@ def site():
 
 
 @contextlib.contextmanager
-def chromium(prefs=None):
+def chromium(prefs=None, flags=()):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
                  "--enable-unsafe-swiftshader", "--window-size=1280,1024",
                  "--force-device-scale-factor=1", "--no-first-run", "--disable-sync",
-                 "--disable-background-networking", "--disable-component-update"):
+                 "--disable-background-networking", "--disable-component-update", *flags):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     if prefs:
@@ -295,12 +295,27 @@ def test_without_webgl_the_page_says_so_instead_of_the_form(browser, site):
           return /webgl/.test(kind) ? null : getContext.call(this, kind, ...rest);
         };"""})
     browser.get(site + "/index.html")
-    wait(browser, lambda d: visible(d, "no-webgl"), what="the notice")
-    text = browser.find_element(By.ID, "no-webgl").text
+    says_no_webgl(browser)
+
+
+def says_no_webgl(driver):
+    wait(driver, lambda d: visible(d, "no-webgl"), what="the notice")
+    text = driver.find_element(By.ID, "no-webgl").text
     assert "WebGL" in text and "hardware acceleration" in text and "another browser" in text
     # Once the program has loaded, still no form and no Start!.
-    wait(browser, lambda d: d.execute_script("return !!Module.calledRun"), what="the program")
-    assert not visible(browser, "dialog") and not visible(browser, "start")
+    wait(driver, lambda d: d.execute_script("return !!Module.calledRun"), what="the program")
+    assert not visible(driver, "dialog") and not visible(driver, "start")
+
+
+def test_with_3d_apis_turned_off_a_worker_with_webgl_does_not_stand_for_the_page(site):
+    # As Chromium's Disable3DAPIs policy does: the page has no WebGL, a worker's OffscreenCanvas has.
+    with chromium(flags=["--disable-3d-apis"]) as driver:
+        driver.get(site + "/index.html")
+        says_no_webgl(driver)
+        assert driver.execute_async_script("""
+            const code = 'postMessage(!!new OffscreenCanvas(1, 1).getContext("webgl"))';
+            const worker = new Worker(URL.createObjectURL(new Blob([code])));
+            worker.onmessage = (event) => arguments[0](event.data);""") is True
 
 
 def test_start_plays_the_comets_with_sound(browser, site):
