@@ -99,6 +99,7 @@
     state = 'ended';
     // There, the browser hides the error itself ("Script error."): say what it means.
     const sandboxed = self.origin === 'null';
+    $('loading').setAttribute('role', 'alert');
     $('loading').textContent = 'Swirlbeam could not be loaded: ' + (sandboxed
         ? 'its files cannot be fetched in a frame sandboxed without allow-same-origin.' : what);
     document.title = 'Swirlbeam (not loaded)';

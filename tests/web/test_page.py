@@ -291,18 +291,39 @@ def axe_violations(driver):
             v.nodes.map((n) => n.target.join(' ')).join(', '))), (e) => done(['axe: ' + e]));""")
 
 
-def test_axe_finds_no_violation_on_the_form_a_box_and_the_ended_screen(browser, site):
+def test_axe_finds_no_violation_in_any_state(browser, site):
+    # Loading, on a slow link: the greyed form under a progress line read out as it changes.
+    browser.execute_cdp_cmd("Network.enable", {})
+    browser.execute_cdp_cmd("Network.emulateNetworkConditions", {
+        "offline": False, "latency": 20, "downloadThroughput": 400_000, "uploadThroughput": 0})
+    browser.execute_script(f"location.href = '{site}/index.html'")
+    wait(browser, lambda d: d.execute_script("return !!document.getElementById('dialog')"),
+         what="the page")
+    assert axe_violations(browser) == [], "loading"
+    assert browser.execute_script("""
+        const live = document.getElementById('progress').closest('[role=status]');
+        return !!live && document.getElementById('dialog').hasAttribute('aria-busy');""")
+    browser.execute_cdp_cmd("Network.emulateNetworkConditions", {
+        "offline": False, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
     for size in ("desktop", "phone"):
+        # A player who asked for less motion is told of the flashes before the show.
+        browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": [
+            {"name": "prefers-reduced-motion", "value": "reduce" if size == "desktop" else ""}]})
         if size == "phone":
             browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
                 "width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
             browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
         open_form(browser, site)
+        assert browser.find_element(By.ID, "flashes").text == (
+            "This show has bright full-screen flashes." if size == "desktop" else "")
         assert axe_violations(browser) == [], f"the form on a {size}"
         drop_a_stranger(browser)
         assert axe_violations(browser) == [], f"a box on a {size}"
         browser.find_element(By.CSS_SELECTOR, "#messages .box button").click()
-        browser.find_element(By.ID, "exit").click()
+        browser.find_element(By.ID, "start").click()
+        wait(browser, lambda d: visible(d, "stage"), what="the show")
+        assert axe_violations(browser) == [], f"the show on a {size}"
+        browser.find_element(By.TAG_NAME, "body").send_keys(Keys.ESCAPE)
         wait(browser, lambda d: visible(d, "ended"), what="the ended screen")
         assert axe_violations(browser) == [], f"the ended screen on a {size}"
 
@@ -322,6 +343,7 @@ def test_without_webgl_the_page_says_so_instead_of_the_form(browser, site):
     # Once the program has loaded, still no form and no Start!.
     wait(browser, lambda d: d.execute_script("return !!Module.calledRun"), what="the program")
     assert not visible(browser, "dialog") and not visible(browser, "start")
+    assert axe_violations(browser) == []
 
 
 def test_start_plays_the_comets_with_sound(browser, site):
@@ -804,6 +826,7 @@ def test_blocked_storage_and_a_sandboxed_frame_are_told(site):
             wait(driver, lambda d: d.find_element(By.ID, "loading").text == (
                 "Swirlbeam could not be loaded: its files cannot be fetched in a frame sandboxed "
                 "without allow-same-origin."), what="the page saying why it cannot load")
+            assert driver.find_element(By.ID, "loading").get_attribute("role") == "alert"
         finally:
             os.remove(frame_page)
 
