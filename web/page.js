@@ -100,6 +100,7 @@
     state = 'ended';
     // There, the browser hides the error itself ("Script error."): say what it means.
     const sandboxed = self.origin === 'null';
+    $('loading').setAttribute('role', 'alert');
     $('loading').textContent = 'Swirlbeam could not be loaded: ' + (sandboxed
         ? 'its files cannot be fetched in a frame sandboxed without allow-same-origin.' : what);
     document.title = 'Swirlbeam (not loaded)';
@@ -256,7 +257,7 @@
     $('dialog').removeAttribute('aria-busy');
     $('dialog').hidden = false;
     $('own-media').hidden = false;
-    $('resolution').focus();
+    moveFocus($('resolution'));
   }
 
   function leaveForm() {
@@ -331,6 +332,37 @@
 
   let boxCount = 0;
   let focusBeforeBoxes = null;  // where the player was when the first box of a row opened
+  const boxesOpen = () => $('messages').children.length > 0;
+
+  // A player on the keyboard sees where the page puts the focus: some engines (WebKit) show no
+  // ring on a control the page focuses after a key pressed on the canvas.
+  let byKeyboard = false;
+  window.addEventListener('keydown', () => { byKeyboard = true; }, true);
+  window.addEventListener('pointerdown', () => { byKeyboard = false; }, true);
+  function focusOn(element) {
+    element.focus(byKeyboard ? {focusVisible: true} : undefined);
+  }
+
+  // The focus the page gives itself (the form shown, the show ended) waits while a box is open,
+  // and goes there once the boxes are closed.
+  function moveFocus(element) {
+    if (boxesOpen()) focusBeforeBoxes = element;
+    else focusOn(element);
+  }
+
+  // Boxes are modal: the page behind is out of reach until they are answered, and Tab goes round
+  // their buttons.
+  function holdPageBehind() {
+    $('page').inert = $('stage').inert = boxesOpen();
+  }
+  document.addEventListener('keydown', (event) => {
+    if (event.key !== 'Tab' || !boxesOpen()) return;
+    const buttons = [...$('messages').querySelectorAll('.box button')];
+    const next = buttons.indexOf(document.activeElement) + (event.shiftKey ? -1 : 1);
+    if (next >= 0 && next < buttons.length) return;
+    event.preventDefault();
+    focusOn(buttons[(next + buttons.length) % buttons.length]);
+  });
 
   function openBox(text, caption, icon, answers) {
     const box = $('message-box').content.firstElementChild.cloneNode(true);
@@ -340,7 +372,7 @@
     box.querySelector('.text').id = id + '-text';
     box.setAttribute('aria-labelledby', id + '-caption');
     box.setAttribute('aria-describedby', id + '-text');
-    if (!$('messages').children.length) focusBeforeBoxes = document.activeElement;
+    if (!boxesOpen()) focusBeforeBoxes = document.activeElement;
     box.querySelector('.caption').textContent = caption;
     box.querySelector('.icon').textContent = icons[icon] || '';
     box.querySelector('.text').textContent = text.replace(/\n+$/, '');
@@ -351,6 +383,7 @@
       button.textContent = label;
       button.addEventListener('click', () => {
         box.remove();
+        holdPageBehind();
         returnFocus();
         onAnswer();
       });
@@ -362,19 +395,20 @@
       box.querySelector('.buttons button:last-child').click();  // OK, or No
     });
     $('messages').append(box);
-    box.querySelector('button').focus();
+    holdPageBehind();
+    focusOn(box.querySelector('button'));
   }
 
   // The focus goes to the next box still open, else back where it was, else to the first control
   // on show (the form's, or the ended screen's).
   function returnFocus() {
     const next = $('messages').querySelector('.box button');
-    if (next) return next.focus();
+    if (next) return focusOn(next);
     const before = focusBeforeBoxes;
     focusBeforeBoxes = null;
-    if (focusable(before)) return before.focus();
+    if (focusable(before)) return focusOn(before);
     const first = [$('resolution'), $('again'), $('media-picker'), $('canvas')].find(focusable);
-    if (first) first.focus();
+    if (first) focusOn(first);
   }
 
   function focusable(element) {
@@ -393,12 +427,12 @@
 
   let afterBoxes = null;
   function whenBoxesClosed() {
-    if (afterBoxes && !$('messages').children.length) afterBoxes();
+    if (afterBoxes && !boxesOpen()) afterBoxes();
   }
 
   function returnToForm() {
     afterBoxes = startAgain;
-    if (!$('messages').children.length) afterBoxes();
+    if (!boxesOpen()) afterBoxes();
   }
 
   // The show and its end
@@ -408,7 +442,7 @@
     state = 'playing';
     playingFullScreen = fullScreen;
     $('stage').hidden = false;
-    $('canvas').focus();
+    moveFocus($('canvas'));
     $('canvas').scrollIntoView({block: 'nearest'});  // below the page on a small screen
   }
 
@@ -485,7 +519,10 @@
   function ended(code) {
     if (state === 'ended') return;
     state = 'ended';
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    // Until full screen is left, the page outside it takes no focus.
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {}).then(() => moveFocus($('again')));
+    }
     $('stage').hidden = true;
     $('dialog').hidden = true;
     $('own-media').hidden = $('media-picker').disabled = false;
@@ -494,7 +531,7 @@
     $('ended').hidden = false;
     document.title = 'Swirlbeam (ended)';
     if (code !== 0 && !testMode) nameFailingOwnFiles();
-    $('again').focus();
+    moveFocus($('again'));
   }
 
   // After an error, each of the player's own files that the show cannot use is named, with a way
@@ -526,7 +563,7 @@
       FS.unlink(store + '/' + name);
       row.textContent = name + ' was removed; the show uses its own.';
       showOwnMediaState();
-      $('again').focus();
+      moveFocus($('again'));
     }, (why) => showMessage(name + ' is still kept: ' + why + '.', 'Swirlbeam', 0));
   }
 

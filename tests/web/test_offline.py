@@ -14,8 +14,8 @@ import time
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from test_page import (MEDIA, SITE, QuietHandler, chromium, form_ready, messages, own_state, pick,
-                       play_and_end, told, visible, wait)
+from test_page import (MEDIA, SITE, QuietHandler, axe_violations, chromium, form_ready, messages,
+                       own_state, pick, play_and_end, told, visible, wait)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MANIFEST = os.path.join(HERE, "..", "..", "cmake", "web-manifest.cmake")
@@ -398,3 +398,5 @@ def test_a_loader_that_does_not_come_is_said_at_once():
             wait(driver, lambda d: d.find_element(By.ID, "loading").text == not_come.format(name),
                  what=f"the page noticing {name}")
             assert time.monotonic() - began < 5, name
+            assert driver.find_element(By.ID, "loading").get_attribute("role") == "alert", name
+        assert axe_violations(driver) == []
