@@ -57,6 +57,8 @@ void run_owed_frames() {
   const double clock = timer.elapsed_ms();
   int exit_code = 0;
   ++animation_frames;
+  // Before the frames' cues: music held up (an interrupted output, a frozen tab) catches up.
+  tend_sound(song, clock - start_time);
   for (int n = 0; n < max_frames_per_animation_frame && clock >= due; ++n) {
     if (quit_requested || !show_goes_on(window_frame_io, exit_code)) {
       return end_show(exit_code);
@@ -209,6 +211,10 @@ EMSCRIPTEN_KEEPALIVE int web_show_frames_run() {
 
 EMSCRIPTEN_KEEPALIVE int web_animation_frames() {
   return animation_frames;
+}
+
+EMSCRIPTEN_KEEPALIVE double web_music_lead_ms() {
+  return song != nullptr ? music_lead_ms(song, timer.elapsed_ms() - start_time) : 0.0;
 }
 
 }  // extern "C"

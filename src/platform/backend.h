@@ -73,6 +73,11 @@ enum class ServerCheck {
 };
 ServerCheck check_sound_server(const char* driver, std::string& why);
 
+// Whether an open output can go away under the show (a sound server stopped, a device pulled)
+// and is worth opening again. A page's output is the browser's, which suspends and resumes it
+// itself; a second one opened meanwhile would only play beside it.
+bool output_may_be_lost();
+
 }  // namespace sound_detail
 
 // Messages: boxes with no owner window. Every message also goes to stderr, one line, so that it

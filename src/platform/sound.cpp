@@ -121,6 +121,10 @@ bool read_file(const char* file_name, std::vector<char>& data) {
 
 }  // namespace
 
+double music_lead_ms(const Song* song, double show_ms) {
+  return static_cast<double>(song->mixed) * 1000.0 / sound_rate - show_ms;
+}
+
 std::size_t sound_detail::render_song(Song& song, std::int16_t* out, std::size_t frames) {
   std::size_t rendered = 0;
   if (song.playing.load()) {

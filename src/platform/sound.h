@@ -27,6 +27,10 @@ void set_sound_buffer_frames(int frames);
 // (SDL's PipeWire driver after a restart). One line on stderr when sound is lost and one when it
 // is heard again.
 void tend_sound(Song* song, double show_ms);
+// How far the music mixed so far runs ahead of the show's clock (ms): steady while the two keep
+// together, the output's buffering plus where the music began. Read where the mixing runs on the
+// caller's thread (a page's), for checking that they do.
+double music_lead_ms(const Song* song, double show_ms);
 // Null when the file is missing or not a module.
 Song* load_song(const char* file_name);
 // Null when the file is missing or not a sample (WAV, AIFF or VOC), or the device is closed.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/sound.h"
 #include "platform/sound_internal.h"
 
@@ -108,7 +109,7 @@ void sound_detail::reset_recovery(bool silent_for_now) {
 void tend_sound(Song* song, double show_ms) {
   const Clock::time_point at = Clock::now();  // one reading a frame
   follow_clock(song, show_ms, at);
-  if (!sound_open() || !output_audible() || recording()) return;
+  if (!sound_open() || !output_audible() || recording() || !output_may_be_lost()) return;
   const std::int64_t now = steady_ns(at);
   if (!recovery.lost) return watch_output(now);
   try_again(now);

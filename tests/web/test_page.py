@@ -375,6 +375,30 @@ def test_start_plays_the_comets_with_sound(browser, site):
     state = browser.execute_script("return Module.SDL2.audioContext.state")
     assert state == "running" and visible(browser, "stage")
 
+    # The music keeps to the show's clock, and so to its cues, after it was held up: an audio
+    # interruption (a call on a phone), a tab frozen in the background.
+    def lead():
+        readings = []
+        for _ in range(9):
+            readings.append(browser.execute_script("return Module._web_music_lead_ms()"))
+            time.sleep(0.06)
+        return sorted(readings)[4]
+
+    steady = lead()
+    browser.execute_script("Module.SDL2.audioContext.suspend()")
+    time.sleep(3)
+    browser.execute_script("Module.SDL2.audioContext.resume()")
+    time.sleep(2)
+    after_interruption = lead()
+    browser.execute_cdp_cmd("Page.setWebLifecycleState", {"state": "frozen"})
+    time.sleep(4)
+    browser.execute_cdp_cmd("Page.setWebLifecycleState", {"state": "active"})
+    time.sleep(2)
+    after_freeze = lead()
+    print(f"music ahead of the clock {steady:.0f} ms; after a 3 s interruption "
+          f"{after_interruption:.0f} ms; after a 4 s freeze {after_freeze:.0f} ms")
+    assert abs(after_interruption - steady) < 150 and abs(after_freeze - steady) < 150
+
 
 def test_a_lost_webgl_context_comes_back_or_ends_the_show(browser, site):
     open_form(browser, site)

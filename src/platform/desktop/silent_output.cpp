@@ -8,3 +8,7 @@ void sound_detail::choose_silent_output() {
 }
 
 void sound_detail::silence_open_output() {}
+
+bool sound_detail::output_may_be_lost() {
+  return true;
+}

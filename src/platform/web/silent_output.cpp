@@ -24,3 +24,7 @@ void sound_detail::silence_open_output() {
 sound_detail::ServerCheck sound_detail::check_sound_server(const char*, std::string&) {
   return ServerCheck::ready;
 }
+
+bool sound_detail::output_may_be_lost() {
+  return false;
+}
