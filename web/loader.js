@@ -416,14 +416,30 @@ var swirlbeamLoader = (function () {
     if (navigator.serviceWorker.controller) $('new-version').hidden = false;
   }
 
+  const notKept = {
+    quota: 'Swirlbeam cannot be kept here for playing offline: the browser gives this site too ' +
+           'little storage space. It plays on while online.',
+    download: 'Swirlbeam could not be kept here for playing offline this time, as its files did ' +
+              'not all download. It is tried again at the next visit.',
+  };
+
   function keepOffline() {
+    navigator.serviceWorker.addEventListener('message', (event) => {
+      const why = event.data && notKept[event.data.notKept];
+      if (!why) return;
+      $('not-kept').textContent = why;
+      $('not-kept').hidden = false;
+    });
+    navigator.serviceWorker.startMessages();
     navigator.serviceWorker.register('sw.js').then((found) => {
       registration = found;
       if (found.waiting) newVersionReady();
       found.addEventListener('updatefound', () => {
         const worker = found.installing;
         worker.addEventListener('statechange', () => {
-          if (worker.state === 'installed') newVersionReady();
+          if (worker.state !== 'installed') return;
+          $('not-kept').hidden = true;  // kept after all: room was made, or the network came back
+          newVersionReady();
         });
       });
     }).catch((e) => console.warn('swirlbeam: no offline copy here: ' + e));

@@ -48,7 +48,19 @@ async function fill() {
   }
 }
 
-self.addEventListener('install', (event) => event.waitUntil(fill()));
+// The pages of this scope hear when the copy could not be kept (a full storage quota, a download
+// that failed), since nothing else would show them.
+async function tell(error) {
+  const pages = await self.clients.matchAll({type: 'window', includeUncontrolled: true});
+  const why = error && error.name === 'QuotaExceededError' ? 'quota' : 'download';
+  for (const page of pages) page.postMessage({notKept: why});
+}
+
+function fillOrTell() {
+  return fill().catch((e) => tell(e).then(() => Promise.reject(e)));
+}
+
+self.addEventListener('install', (event) => event.waitUntil(fillOrTell()));
 
 // Once active (no page on the old build, or one starting again asked for it), the other builds'
 // caches of this scope go: pages still showing an old build have all of it in memory. So do
@@ -86,6 +98,6 @@ self.addEventListener('fetch', (event) => {
 // network, one fill at a time, so that the next visit without a network finds it whole.
 let repairing = null;
 function repair() {
-  if (!repairing) repairing = fill().catch(() => {}).finally(() => { repairing = null; });
+  if (!repairing) repairing = fillOrTell().catch(() => {}).finally(() => { repairing = null; });
   return repairing;
 }

@@ -185,11 +185,22 @@ def test_a_new_build_is_taken_when_the_page_starts_again_never_during_a_show(tmp
         play_and_end(driver)
 
 
-def test_an_offline_copy_deleted_while_online_is_filled_again(tmp_path):
+def test_an_offline_copy_is_said_when_it_cannot_be_kept_and_filled_again_when_deleted(tmp_path):
     with chromium() as driver, serve(SITE) as server:
+        # A quota smaller than the build: the player hears that it will not play offline.
+        quota = {"origin": server.url, "quotaSize": 3_000_000}
+        driver.execute_cdp_cmd("Storage.overrideQuotaForOrigin", quota)
         driver.get(server.url + "/index.html")
+        wait(driver, lambda d: visible(d, "not-kept"), seconds=20, what="the copy not kept")
+        assert driver.find_element(By.ID, "not-kept").text.startswith(
+            "Swirlbeam cannot be kept here for playing offline: the browser gives this site too "
+            "little storage space.")
+        assert cache_names(driver) == []
+        driver.execute_cdp_cmd("Storage.overrideQuotaForOrigin", {"origin": server.url})
+        driver.refresh()
         wait(driver, form_ready, what="the settings form")
         wait_offline_ready(driver)
+        assert not visible(driver, "not-kept")
         driver.execute_async_script("""caches.keys()
             .then((names) => Promise.all(names.map((name) => caches.delete(name))))
             .then(arguments[0])""")
