@@ -12,6 +12,7 @@ var swirlbeamLoader = (function () {
   const workers = serviceWorkers() && location.protocol !== 'file:' && !testAddress;
   const tryAgain = 'Reload the page to download it again. If that does not help, the site\'s ' +
                    'copy is damaged or being updated: try again later.';
+  const ownBuild = '';  // this build's id: written in by the build, as into the page
   let build = null;  // build.json: this build's id and files
   let failed = false;
   let registration = null;
@@ -314,6 +315,39 @@ var swirlbeamLoader = (function () {
     }
   }
 
+  // One page load runs one build whole. The page can come from another build than its files: kept
+  // by a browser's cache where the host did not ask for revalidation, answered by an earlier
+  // build's worker that the new one replaced during the load (Chromium), or sent half-way through
+  // a deployment. It then loads again, once, which asks for the page anew.
+  const reloadedFor = 'swirlbeam-reloaded-for';
+  function oneBuild(list) {
+    const page = document.documentElement.dataset.build;
+    if (page === ownBuild && ownBuild === list.id) {
+      try { sessionStorage.removeItem(reloadedFor); } catch (e) { /* nothing was kept */ }
+      return true;
+    }
+    if (!testAddress && firstLoadFor(list.id)) {
+      location.reload();
+      return false;
+    }
+    throw new Failure('its files are of two versions of the site, which is being updated. ' +
+                      'Reload the page in a minute.',
+                      'page ' + page + ', loader ' + ownBuild + ', files ' + list.id);
+  }
+
+  // Whether this tab has not yet loaded the page again for build `id`: kept for the tab's session,
+  // or, where the browser keeps nothing for the site, whether this load is not a reload already.
+  function firstLoadFor(id) {
+    try {
+      if (sessionStorage.getItem(reloadedFor) === id) return false;
+      sessionStorage.setItem(reloadedFor, id);
+      return true;
+    } catch (e) {
+      const load = performance.getEntriesByType('navigation')[0];
+      return !load || load.type !== 'reload';
+    }
+  }
+
   function manifest() {
     const name = 'build.json';
     return fetchRetrying(name, (response, guard) => response.text().then((text) => {
@@ -384,8 +418,9 @@ var swirlbeamLoader = (function () {
     });
   }
 
-  // A build the service worker has installed meanwhile is taken when the page starts again: the
-  // new worker takes over first, then the page loads, all of it from the new build.
+  // A build the service worker has installed meanwhile is taken when the page starts again. Workers
+  // of earlier builds waited for that: the new worker takes over first, then the page loads, all
+  // of it from the new build. (This build's worker takes over as soon as it is installed.)
   function takeOver() {
     if (!workers) return Promise.resolve(false);
     return navigator.serviceWorker.getRegistration().then((found) => {
@@ -491,6 +526,7 @@ var swirlbeamLoader = (function () {
         got[name].catch(() => {});  // reported below, in order
       }
       return manifest().then((list) => {
+        if (!oneBuild(list)) return new Promise(() => {});  // loading again
         build = list;
         showProgress();
         const checked = (name) => got[name].then(verify);

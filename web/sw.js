@@ -1,8 +1,8 @@
 const build = {"id": "unbuilt", "files": {}};  // this build's files: written in by the build
 // Swirlbeam's service worker: one build of the site, kept whole in a cache of its own, so that
 // the page loads and plays with no network. A new build on the server changes this file (the
-// line above); the browser then installs its worker beside this one, and the page switches to it
-// only when it starts again (loader.js), never under a running show.
+// line above); the browser then installs its worker beside this one, which takes over at once,
+// and the page runs the new build when it starts again (loader.js), never under a running show.
 // A cache is this build's at this worker's scope: another copy of the site on the same origin (a
 // stable and a test copy at two paths) keeps its own, which this worker never touches.
 const prefix = 'swirlbeam-';
@@ -60,11 +60,15 @@ function fillOrTell() {
   return fill().catch((e) => tell(e).then(() => Promise.reject(e)));
 }
 
-self.addEventListener('install', (event) => event.waitUntil(fillOrTell()));
+// Installed, the new build takes over at once: pages of the old one have all of it in memory, and
+// their next start then loads the new one whole. Left waiting, it would take over in the middle
+// of such a page's reload, which Chromium lets the old worker answer: the old page with the new
+// program, or a reload that never finishes.
+self.addEventListener('install', (event) => event.waitUntil(fillOrTell().then(() =>
+  self.skipWaiting())));
 
-// Once active (no page on the old build, or one starting again asked for it), the other builds'
-// caches of this scope go: pages still showing an old build have all of it in memory. So do
-// caches named before they named their scope.
+// Once active, the other builds' caches of this scope go, and so do caches named before they
+// named their scope.
 const ours = (name) =>
   name.startsWith(prefix) && (name.endsWith(' ' + scope) || !name.includes(' '));
 self.addEventListener('activate', (event) => event.waitUntil((async () => {
@@ -73,10 +77,6 @@ self.addEventListener('activate', (event) => event.waitUntil((async () => {
   }
   await self.clients.claim();
 })()));
-
-self.addEventListener('message', (event) => {
-  if (event.data === 'take-over') self.skipWaiting();
-});
 
 // The build's files from its cache; anything else from the network, as without a worker.
 self.addEventListener('fetch', (event) => {

@@ -80,12 +80,14 @@ def browser():
 
 def wait(driver, condition, seconds=60, what="the page"):
     # Elements of a page that is reloading go stale, or leave the document between finding one and
-    # asking about it (Chromium then names no stale element): look again.
+    # asking about it (Chromium then names no stale element); a page that reloads itself can be
+    # between documents: look again.
     def settled(d):
         try:
             return condition(d)
         except WebDriverException as e:
-            if "does not belong to the document" in str(e):
+            between = ("does not belong to the document", "of null (reading")
+            if any(text in str(e) for text in between):
                 return False
             raise
     return WebDriverWait(driver, seconds, poll_frequency=0.1,
