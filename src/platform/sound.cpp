@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,16 +42,18 @@ std::vector<std::unique_ptr<Sample>> samples;
 
 // Where the clock says the music should be now, in frames after its start.
 std::int64_t due_frame(std::int64_t clock_zero_ns) {
-  return (steady_ns(std::chrono::steady_clock::now()) - clock_zero_ns) * sound_rate / 1000000000;
+  return (now_ns() - clock_zero_ns) * sound_rate / 1000000000;
 }
+
+}  // namespace
 
 // Runs on the audio thread. Touches only the song's module and its atomics; the main thread
 // never uses the module while the hook is installed.
-void render_music(void* user_data, Uint8* stream, int length) {
+void sound_detail::render_music(void* user_data, Uint8* stream, int length) {
   auto* song = static_cast<Song*>(user_data);
   auto* out = reinterpret_cast<std::int16_t*>(stream);
   const std::size_t frames = static_cast<std::size_t>(length) / (2 * sizeof(std::int16_t));
-  song->asked_ns = steady_ns(std::chrono::steady_clock::now());
+  song->asked_ns = now_ns();
   // The clock is the master: after a gap (an output starved, a server restarted) the music
   // skips to where the picture and its cues are, and waits where the output filled ahead.
   const std::int64_t zero = song->clock_zero_ns.load();
@@ -76,6 +77,8 @@ void render_music(void* user_data, Uint8* stream, int length) {
   apply_music_volume(out, frames, song->applied_volume, to);
   song->applied_volume = to;
 }
+
+namespace {
 
 void* capped_malloc(std::size_t size) {
   return size > max_sdl_block ? nullptr : std::malloc(size);

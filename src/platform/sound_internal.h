@@ -142,6 +142,10 @@ inline void apply_music_volume(std::int16_t* out, std::size_t frames, int from, 
   }
 }
 
+// The music's hook on the output: `length` bytes of 16-bit stereo of `song` (a Song), where the
+// show's clock says the music is (the mixing side).
+void render_music(void* song, Uint8* stream, int length);
+
 // Renders the next stereo frames of the song, silence once it has ended; returns those rendered.
 std::size_t render_song(Song& song, std::int16_t* out, std::size_t frames);
 
@@ -149,17 +153,42 @@ std::size_t render_song(Song& song, std::int16_t* out, std::size_t frames);
 void skip_song(Song& song, std::int64_t frames);
 
 // The live output (sound_output.cpp), opened at start and again by the recovery of a lost one
-// (sound_recovery.cpp): on `only_driver`, or, given null, as SDL chooses (the drivers
-// SDL_AUDIODRIVER names, else each of SDL's in its order, up to the first whose server is there).
-// A failure says why on stderr when `say_why`.
-bool open_output(const char* only_driver, bool say_why);
-void close_output();
-// The mixer has an output, which may have been lost since.
-bool output_open();
-// The output is open and SDL has not marked it lost.
-bool output_playing();
-// The audio driver of the output last opened ("pulseaudio", "alsa", ...); empty before.
-const char* output_driver();
+// (sound_recovery.cpp), and the clock both threads read: SDL's output and the steady clock, or a
+// test's, so that a lost output, its retries and the music catching up run without a device.
+struct OutputPort {
+  // On `only_driver`, or, given null, as SDL chooses (the drivers SDL_AUDIODRIVER names, else each
+  // of SDL's in its order, up to the first whose server is there). A failure says why on stderr
+  // when `say_why`.
+  bool (*open)(const char* only_driver, bool say_why);
+  void (*close)();
+  bool (*is_open)();         // the mixer has an output, which may have been lost since
+  bool (*playing)();         // the output is open and its driver has not marked it lost
+  const char* (*driver)();   // of the output last opened ("pulseaudio", "alsa", ...); empty before
+  std::int64_t (*now_ns)();  // the steady clock
+};
+OutputPort sdl_output_port();
+// Replaces the port until the next call; set before start_sound, with the sound closed.
+void use_output_port(const OutputPort& port);
+const OutputPort& output_port();
+
+inline bool open_output(const char* only_driver, bool say_why) {
+  return output_port().open(only_driver, say_why);
+}
+inline void close_output() {
+  output_port().close();
+}
+inline bool output_open() {
+  return output_port().is_open();
+}
+inline bool output_playing() {
+  return output_port().playing();
+}
+inline const char* output_driver() {
+  return output_port().driver();
+}
+inline std::int64_t now_ns() {
+  return output_port().now_ns();
+}
 // Music was on when the sound started: the output is a real one, worth opening again.
 bool output_audible();
 // The song hooked to the output, null before play_song.

@@ -1,4 +1,5 @@
-// The live output: which audio driver, opened how, and whether it still plays.
+// The live output: which audio driver, opened how, and whether it still plays; and the port
+// through which the rest of the sound reaches it and the clock, which a test may replace.
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -69,7 +70,9 @@ void set_sound_buffer_frames(int frames) {
   buffer_frames = std::clamp(frames, 256, 16384);
 }
 
-bool sound_detail::open_output(const char* only_driver, bool say_why) {
+namespace {
+
+bool open_sdl(const char* only_driver, bool say_why) {
   // As SDL chooses: the first driver whose server is there is the one, opened or not. Its reason
   // is the one worth saying; one that is not there only where none was.
   std::string why = "no audio driver to try";
@@ -99,7 +102,7 @@ bool sound_detail::open_output(const char* only_driver, bool say_why) {
   return true;
 }
 
-void sound_detail::close_output() {
+void close_sdl() {
   if (!mixer_open) return;
   Mix_HookMusic(nullptr, nullptr);  // waits for a running hook: the module is ours again
   Mix_HaltChannel(-1);
@@ -108,14 +111,34 @@ void sound_detail::close_output() {
   mixer_open = false;
 }
 
-bool sound_detail::output_open() {
+bool sdl_open_now() {
   return mixer_open;
 }
 
-bool sound_detail::output_playing() {
+bool sdl_playing() {
   return mixer_open && (device == 0 || SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_STOPPED);
 }
 
-const char* sound_detail::output_driver() {
+const char* sdl_driver() {
   return driver.c_str();
+}
+
+std::int64_t steady_now() {
+  return steady_ns(std::chrono::steady_clock::now());
+}
+
+OutputPort port = {open_sdl, close_sdl, sdl_open_now, sdl_playing, sdl_driver, steady_now};
+
+}  // namespace
+
+OutputPort sound_detail::sdl_output_port() {
+  return {open_sdl, close_sdl, sdl_open_now, sdl_playing, sdl_driver, steady_now};
+}
+
+void sound_detail::use_output_port(const OutputPort& replacement) {
+  port = replacement;
+}
+
+const OutputPort& sound_detail::output_port() {
+  return port;
 }

@@ -5,7 +5,6 @@
 // a player who wanted sound where none opened at start.
 #include <SDL.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -16,7 +15,6 @@
 namespace {
 
 using namespace sound_detail;
-using Clock = std::chrono::steady_clock;
 
 // A try takes a few milliseconds of the main thread (the audio subsystem started again, a server
 // asked): twice a second costs the picture little and brings sound back within a second.
@@ -29,27 +27,27 @@ struct Recovery {
   std::string driver;         // the driver to try again; empty tries them as at start
   std::int64_t next_try = 0;  // steady-clock nanoseconds
   OutputWatch watch;
+  // Where the show's clock read 0, on the steady clock. A reading taken late (the thread was
+  // descheduled between the show's clock and this one) puts it too late, never too early: so
+  // the earliest of each second's readings, which also lets it follow a show clock that runs a
+  // hair slower than the steady one.
+  std::int64_t earliest_zero = 0;
+  std::int64_t second_began = 0;
 };
 
 Recovery recovery;
 
-// Where the show's clock read 0, on the steady clock. A reading taken late (the thread was
-// descheduled between the show's clock and this one) puts it too late, never too early: so the
-// earliest of each second's readings, which also lets it follow a show clock that runs a hair
-// slower than the steady one.
-std::int64_t earliest_zero = 0;
-Clock::time_point second_began;
-
-void follow_clock(Song* song, double show_ms, Clock::time_point now) {
+void follow_clock(Song* song, double show_ms, std::int64_t now) {
   if (song == nullptr) return;
-  const std::int64_t zero = steady_ns(now) - static_cast<std::int64_t>(show_ms * 1e6);
+  const std::int64_t zero = now - static_cast<std::int64_t>(show_ms * 1e6);
   const std::int64_t held = song->clock_zero_ns.load();
   if (held == 0 || zero < held) song->clock_zero_ns = zero;
-  if (earliest_zero == 0 || zero < earliest_zero) earliest_zero = zero;
-  if (now - second_began < std::chrono::seconds(1)) return;
-  song->clock_zero_ns = earliest_zero;
-  earliest_zero = 0;
-  second_began = now;
+  std::int64_t& earliest = recovery.earliest_zero;
+  if (earliest == 0 || zero < earliest) earliest = zero;
+  if (now - recovery.second_began < 1'000'000'000) return;
+  song->clock_zero_ns = earliest;
+  earliest = 0;
+  recovery.second_began = now;
 }
 
 void watch_output(std::int64_t now) {
@@ -95,7 +93,7 @@ void try_again(std::int64_t now) {
 
 void sound_detail::reset_recovery(bool silent_for_now) {
   recovery = Recovery{};
-  recovery.watch.opened(steady_ns(Clock::now()));
+  recovery.watch.opened(now_ns());
   if (!silent_for_now) {
     recovery.driver = output_driver();
     return;
@@ -107,10 +105,9 @@ void sound_detail::reset_recovery(bool silent_for_now) {
 }
 
 void tend_sound(Song* song, double show_ms) {
-  const Clock::time_point at = Clock::now();  // one reading a frame
-  follow_clock(song, show_ms, at);
+  const std::int64_t now = now_ns();  // one reading a frame
+  follow_clock(song, show_ms, now);
   if (!sound_open() || !output_audible() || recording() || !output_may_be_lost()) return;
-  const std::int64_t now = steady_ns(at);
   if (!recovery.lost) return watch_output(now);
   try_again(now);
 }
