@@ -1,14 +1,18 @@
 #include "options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "replay/show_clock.h"
 
 namespace {
 
 constexpr long max_side = 8192;
+// H.264 level 6.2, the highest: frames of at most this many 16 x 16 macroblocks.
+constexpr long long max_macroblocks = 139264;
 
 // Whole decimal numbers only: no sign, no blanks, nothing after the digits.
 bool parse_number(const std::string& text, unsigned long long max, unsigned long long& value) {
@@ -62,7 +66,7 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
     ok = parse_int(value, lowest_fps, highest_fps, o.fps);
     if (!ok)
       error = "--fps wants a display rate " + std::to_string(lowest_fps) + ".." +
-              std::to_string(highest_fps);
+              std::to_string(highest_fps) + ", whole rates only (60 for a 59.94 display)";
   } else if (name == "--master") {
     o.master_file = value;
   } else if (name == "--png") {
@@ -93,6 +97,35 @@ bool takes_value(const std::string& name) {
   return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
+bool ends_with(const std::string& path, const char* extension) {
+  const std::size_t n = std::strlen(extension);
+  if (path.size() <= n) return false;
+  return std::equal(
+      path.end() - static_cast<std::ptrdiff_t>(n), path.end(), extension,
+      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// What ffmpeg is asked to write, known before the first frame.
+std::string check_video_outputs(const CaptureOptions& o) {
+  if (!o.video_file.empty()) {
+    const char* const containers[] = {".mp4", ".m4v", ".mov", ".mkv"};
+    if (std::none_of(std::begin(containers), std::end(containers),
+                     [&](const char* e) { return ends_with(o.video_file, e); }))
+      return "--video wants a file ending .mp4, .m4v, .mov or .mkv (H.264 with AAC sound)";
+    if (o.width % 2 != 0 || o.height % 2 != 0)
+      return "--video wants even sides (4:2:0 pictures): " + std::to_string(o.width) + "x" +
+             std::to_string(o.height) + " would get a black edge; take " +
+             std::to_string(o.width / 2 * 2) + "x" + std::to_string(o.height / 2 * 2);
+    const long long macroblocks = (o.width + 15LL) / 16 * ((o.height + 15LL) / 16);
+    if (macroblocks > max_macroblocks)
+      return "--video takes at most " + std::to_string(max_macroblocks) +
+             " blocks of 16x16 a frame (H.264 level 6.2), such as 8192x4320 or 6880x5160";
+  }
+  if (!o.master_file.empty() && !ends_with(o.master_file, ".mkv"))
+    return "--master wants a file ending .mkv (Matroska with FFV1 and FLAC)";
+  return {};
+}
+
 std::string check_combination(const CaptureOptions& o, bool every_given) {
   const bool writes = !o.png_dir.empty() || !o.video_file.empty() || !o.audio_file.empty() ||
                       !o.trace_file.empty() || !o.contact_sheet_file.empty() ||
@@ -104,6 +137,8 @@ std::string check_combination(const CaptureOptions& o, bool every_given) {
   if (o.fps != 0 && every_given)
     return "--every and --fps do not combine: --fps " + std::to_string(o.fps) +
            " picks the show frames itself";
+  std::string video = check_video_outputs(o);
+  if (!video.empty()) return video;
   if (o.from >= output_frame_count(o)) {
     std::string error = "--from wants a frame 0.." + std::to_string(output_frame_count(o) - 1);
     if (o.fps != 0) error += " at --fps " + std::to_string(o.fps);
