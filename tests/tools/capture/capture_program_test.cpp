@@ -232,6 +232,17 @@ TEST(CaptureCommandLine, BadOptionsExitWithStatus2AndOneLine) {
   EXPECT_NE(help.out.find("--contact-sheet"), std::string::npos);
 }
 
+// On a terminal (script gives it one), the bar counts the written frames only.
+TEST_F(CaptureRuns, ProgressBarOnATerminalCountsTheWrittenFrames) {
+  const ProcessResult r =
+      run_capture_tool_through({"/usr/bin/env", "sh", "-c", "script -qec \"$*\" /dev/null", "sh"},
+                               {"--media", media.path(), "--size", "64x48", "--from", "4990",
+                                "--frames", "20", "--trace", out.file("t")});
+  ASSERT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_NE(r.out.find("] 20/20 frames"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("/5010 frames"), std::string::npos) << r.out;
+}
+
 TEST_F(CaptureRuns, MissingMediaIsAnErrorWithTheReason) {
   const ProcessResult r = run_capture_tool({"--media", media.file("nowhere"), "--frames", "1"});
   EXPECT_EQ(r.exit_status, 1);
