@@ -234,13 +234,14 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --from F               first frame to write; earlier frames still run (default 0)
   --frames N             frames to write from F on (default: to the end of the show)
   --every K              write every K-th of those frames only (default 1)
-  --fps N                write what a display refreshing N times a second (24..100)
-                         shows: frame n is the last show frame done by n/N seconds;
-                         --from and --frames then count these frames (not with --every)
+  --fps N                write what a display refreshing N times a second (24..100,
+                         whole rates only) shows: frame n is the last show frame done
+                         by n/N seconds; --from and --frames then count these frames
+                         (not with --every)
   --png DIR              numbered PNG pictures, DIR/frame-000000.png, ...
   --video FILE           an H.264 video (BT.709, tagged) through ffmpeg, at 100/K or N
                          frames a second, with the soundtrack (AAC, 48 kHz) when --audio
-                         is given too
+                         is given too; .mp4, .m4v, .mov or .mkv, even sides
   --master FILE.mkv      a lossless master: FFV1 pictures as drawn, FLAC soundtrack;
                          the same bytes on every run with the same seed
   --audio FILE.wav       the soundtrack of the written frames, 44100 Hz 16-bit stereo
@@ -253,6 +254,8 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --buffer N             with --play: the sound output's buffer, in stereo frames
   --help                 this text
 
-Bad options end with a one-line message and exit status 2.
+Bad options, and outputs on one file or on a file the show reads, end with a one-line
+message and exit status 2 before anything is written; a failed run with status 1.
+SIGINT, SIGTERM and SIGHUP stop the run: nothing is left but whole PNG pictures.
 )";
 }
