@@ -1,6 +1,5 @@
 // swirlbeam-capture when things go wrong: a full disk, a stop signal, outputs that must not be
 // taken, a final step that fails. Each says why on one line and leaves no broken file behind.
-#include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,23 +18,6 @@
 #include "video_pipe.h"
 
 namespace {
-
-std::vector<std::string> names_in(const std::string& path) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(path.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool one_line(const std::string& text) {
-  return !text.empty() && text.find('\n') == text.size() - 1;
-}
 
 bool have_ffmpeg() {
   return program_on_path("ffmpeg") && program_on_path("ffprobe");
@@ -88,7 +70,7 @@ TEST_F(CaptureRuns, FullDiskEndsWithStatus1OneReasonAndNoFileAtTheOutputsNames) 
         {"/usr/bin/env", "unshare", "-rm", "sh", "-c", small_disk_script, "sh", small, c.room},
         args);
     EXPECT_EQ(r.exit_status, 1) << c.room << r.err;
-    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_TRUE(has_one_line(r.err)) << r.err;
     EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
     std::string left;
     std::istringstream listing(r.out);
@@ -126,10 +108,10 @@ TEST_F(CaptureRuns, StopSignalsEndTheRunAsTheSignalWouldLeavingOnlyWholePictures
     const int pid = start_capture_tool(args, options, out.file("out.txt"), out.file("err.txt"));
     ASSERT_GT(pid, 0);
     // Into the run: the first pictures are there.
-    for (int i = 0; i < 1000 && names_in(run.file("png")).size() < 3; ++i) {
+    for (int i = 0; i < 1000 && folder_entries(run.file("png")).size() < 3; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ASSERT_GE(names_in(run.file("png")).size(), 3u);
+    ASSERT_GE(folder_entries(run.file("png")).size(), 3u);
     const auto sent = std::chrono::steady_clock::now();
     kill(pid, c.signal);
     const ProcessResult r = wait_process(pid, 20, out.file("err.txt"));
@@ -137,10 +119,10 @@ TEST_F(CaptureRuns, StopSignalsEndTheRunAsTheSignalWouldLeavingOnlyWholePictures
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count();
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.signal, c.signal) << r.err;
-    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_TRUE(has_one_line(r.err)) << r.err;
     EXPECT_NE(r.err.find("stopped by"), std::string::npos) << r.err;
-    EXPECT_EQ(names_in(run.path()), std::vector<std::string>{"png"});
-    const auto pictures = names_in(run.file("png"));
+    EXPECT_EQ(folder_entries(run.path()), std::vector<std::string>{"png"});
+    const auto pictures = folder_entries(run.file("png"));
     for (const std::string& name : pictures) {
       RgbImage image;
       EXPECT_TRUE(read_png(run.file("png/" + name), image)) << name;
@@ -168,11 +150,11 @@ TEST_F(CaptureRuns, OutputsOnOneFileOrOnTheShowsMediaAreRefusedBeforeAnythingIsW
     args.insert(args.end(), {"--size", "64x48", "--frames", "2"});  // short, were it taken
     const ProcessResult r = run_capture_tool(args, in_media);
     EXPECT_EQ(r.exit_status, 2) << args[0] << " " << args[1] << ": " << r.err;
-    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_TRUE(has_one_line(r.err)) << r.err;
   }
   EXPECT_EQ(read_bytes(media.file("swirlbeam.wav")), voice);
-  EXPECT_EQ(names_in(out.path()), std::vector<std::string>{"old"});
-  EXPECT_EQ(names_in(out.file("old")), std::vector<std::string>{"frame-000007.png"});
+  EXPECT_EQ(folder_entries(out.path()), std::vector<std::string>{"old"});
+  EXPECT_EQ(folder_entries(out.file("old")), std::vector<std::string>{"frame-000007.png"});
 }
 
 TEST_F(CaptureRuns, DamagedPictureEndsWithTheToolsNameAndStatus1) {
@@ -180,7 +162,7 @@ TEST_F(CaptureRuns, DamagedPictureEndsWithTheToolsNameAndStatus1) {
   const ProcessResult r = capture({"--frames", "1", "--audio", out.file("a.wav")});
   EXPECT_EQ(r.exit_status, 1);
   EXPECT_EQ(r.err, "swirlbeam-capture: logo.jpg: not a picture the show can load\n");
-  EXPECT_TRUE(names_in(out.path()).empty());
+  EXPECT_TRUE(folder_entries(out.path()).empty());
 }
 
 // An ffmpeg whose mux step fails: the encoded pictures are an hour's work at full size.
@@ -202,11 +184,11 @@ TEST_F(CaptureRuns, FailedMuxKeepsTheEncodedPicturesAndSaysWhere) {
                         "12", "--video", out.file("v.mp4"), "--audio", out.file("a.wav")},
                        options);
   EXPECT_EQ(r.exit_status, 1);
-  EXPECT_TRUE(one_line(r.err)) << r.err;
+  EXPECT_TRUE(has_one_line(r.err)) << r.err;
   EXPECT_NE(r.err.find("mux refused; the pictures are kept in " + out.file("v.mp4.pictures.mp4")),
             std::string::npos)
       << r.err;
-  EXPECT_EQ(names_in(out.path()), (std::vector<std::string>{"a.wav", "v.mp4.pictures.mp4"}));
+  EXPECT_EQ(folder_entries(out.path()), (std::vector<std::string>{"a.wav", "v.mp4.pictures.mp4"}));
   const ProcessResult probe =
       run_process({"/usr/bin/env", "ffprobe", "-v", "error", "-count_packets", "-show_entries",
                    "stream=nb_read_packets", "-of", "csv=p=0", out.file("v.mp4.pictures.mp4")},

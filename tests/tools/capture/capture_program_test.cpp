@@ -1,6 +1,4 @@
 // swirlbeam-capture run as a user runs it, headless, on small media folders.
-#include <dirent.h>
-
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -16,23 +14,6 @@
 namespace {
 
 constexpr std::size_t samples_per_frame = 441 * 2;  // stereo values
-
-std::vector<std::string> folder_entries(const std::string& path) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(path.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool has_one_line(const std::string& text) {
-  return !text.empty() && text.find('\n') == text.size() - 1;
-}
 
 }  // namespace
 
