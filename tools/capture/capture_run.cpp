@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/effects.h"
 #include "app/frame.h"
@@ -62,6 +63,7 @@ struct Outputs {
   VideoPipe master;
   std::unique_ptr<PngQueue> pictures;
   std::unique_ptr<ContactSheet> sheet;
+  std::vector<std::string> begun;  // outputs this run has written at their own names
 
   explicit Outputs(const CaptureOptions& options) : o(options) {}
 
@@ -78,11 +80,15 @@ struct Outputs {
       if (!make_folder(o.png_dir)) return false;
       pictures = std::make_unique<PngQueue>();
     }
-    if (!o.trace_file.empty() && !trace.open(o.trace_file, error)) return complain(error);
+    if (!o.trace_file.empty()) {
+      if (!trace.open(o.trace_file, error)) return complain(error);
+      begun.push_back(o.trace_file);
+    }
     sound_path = side_sound() ? o.master_file + ".sound.wav" : o.audio_file;
     const SoundSpan span = written_sound(o);
     if (!sound_path.empty() && !sound.open(sound_path, span.first, span.end, error))
       return complain(error);
+    if (!o.audio_file.empty()) begun.push_back(o.audio_file);
     if (!o.contact_sheet_file.empty()) sheet = std::make_unique<ContactSheet>(o.width, o.height);
     const std::string rate = output_frame_rate(o);
     if (!o.video_file.empty() &&
@@ -103,9 +109,9 @@ struct Outputs {
       std::vector<std::uint8_t> rgb = read_frame_pixels(o.width, o.height);
       if (sheet != nullptr && sheet->wants(step)) sheet->add(step, effects.stage, rgb);
       if (kept && !o.video_file.empty() && !video.write_frame(rgb))
-        return complain("ffmpeg stopped taking frames");
+        return complain("ffmpeg stopped taking frames for " + o.video_file + ": " + video.why());
       if (kept && !o.master_file.empty() && !master.write_frame(rgb))
-        return complain("ffmpeg stopped taking frames for the master");
+        return complain("ffmpeg stopped taking frames for " + o.master_file + ": " + master.why());
       if (kept && pictures != nullptr &&
           !pictures->add(numbered_png_path(o.png_dir, written),
                          {o.width, o.height, std::move(rgb)})) {
@@ -137,19 +143,24 @@ struct Outputs {
     if (!o.video_file.empty()) {
       if (!sound_whole && !o.audio_file.empty()) {
         video.abandon();
-      } else if (!video.close(o.audio_file, error)) {
+      } else if (video.close(o.audio_file, error)) {
+        begun.push_back(o.video_file);
+      } else {
         ok = stop_signal() != 0 || complain(error);
       }
     }
     if (!o.master_file.empty()) {
       if (!sound_whole) {
         master.abandon();
-      } else if (!master.close(sound_path, error)) {
+      } else if (master.close(sound_path, error)) {
+        begun.push_back(o.master_file);
+      } else {
         ok = stop_signal() != 0 || complain(error);
       }
     }
     if (side_sound()) std::remove(sound_path.c_str());
-    if (ok && sheet != nullptr && !write_png(o.contact_sheet_file, sheet->image(), error))
+    if (ok && stop_signal() == 0 && sheet != nullptr &&
+        !write_png(o.contact_sheet_file, sheet->image(), error))
       return complain(error);
     return ok;
   }
@@ -159,10 +170,8 @@ struct Outputs {
   void abandon() {
     std::string ignored;
     if (pictures != nullptr) pictures->finish(ignored);
-    if (!o.trace_file.empty()) {
-      trace.close(ignored);
-      std::remove(o.trace_file.c_str());
-    }
+    trace.close(ignored);
+    for (const std::string& path : begun) std::remove(path.c_str());
     if (!sound_path.empty()) sound.abandon();
     video.abandon();
     master.abandon();
@@ -170,10 +179,7 @@ struct Outputs {
 
   // After close, when a stop signal came during the final steps.
   void remove_finished() {
-    for (const std::string* path :
-         {&o.trace_file, &o.audio_file, &o.video_file, &o.master_file, &o.contact_sheet_file}) {
-      if (!path->empty()) std::remove(path->c_str());
-    }
+    for (const std::string& path : begun) std::remove(path.c_str());
   }
 };
 

@@ -248,6 +248,7 @@ bool VideoPipe::close(const std::string& audio_path, std::string& error) {
     fault = ok ? fault_in(partial_path_, frames_, true) : "it failed";
     if (!fault.empty()) {
       std::remove(partial_path_.c_str());
+      pictures_kept_ = true;
       error = "ffmpeg could not add the soundtrack to " + path_ + ": " +
               (said.empty() ? fault : said) + "; the pictures are kept in " + pictures_path_;
       return false;
@@ -263,9 +264,22 @@ bool VideoPipe::close(const std::string& audio_path, std::string& error) {
 }
 
 bool VideoPipe::remove_all() {
-  std::remove(pictures_path_.c_str());
+  if (!pictures_kept_) std::remove(pictures_path_.c_str());
   std::remove(partial_path_.c_str());
   return false;
+}
+
+std::string VideoPipe::why() {
+  if (pipe_ != nullptr) {
+    std::fclose(pipe_);
+    pipe_ = nullptr;
+  }
+  if (pid_ > 0) {
+    wait_ok(pid_);
+    pid_ = -1;
+  }
+  const std::string said = last_line(messages_);
+  return said.empty() ? "it ended" : said;
 }
 
 void VideoPipe::abandon() {
@@ -277,10 +291,10 @@ void VideoPipe::abandon() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
-    remove_all();
   }
   if (messages_ != nullptr) {
     std::fclose(messages_);
     messages_ = nullptr;
   }
+  remove_all();
 }

@@ -29,7 +29,9 @@ class VideoPipe {
   // only the mux fails, the pictures' side file stays and `error` names it. Empty `error` on
   // failure: a stop signal came.
   bool close(const std::string& audio_path, std::string& error);
-  // Stops ffmpeg and removes everything it wrote.
+  // After a failed write: ffmpeg's last word on why it stopped.
+  std::string why();
+  // Stops ffmpeg and removes everything it wrote but pictures close said it kept.
   void abandon();
 
   // What is written before the file is whole.
@@ -47,6 +49,7 @@ class VideoPipe {
   std::FILE* messages_ = nullptr;  // the running ffmpeg's stderr
   int pid_ = -1;
   long long frames_ = 0;
+  bool pictures_kept_ = false;
 };
 
 // The side file names of an output `path` (which ends in an extension ffmpeg knows).

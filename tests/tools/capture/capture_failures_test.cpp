@@ -36,6 +36,22 @@ for f in "$dir"/*; do [ -e "$f" ] && echo "${f##*/} $(stat -c %s "$f")"; done
 exit $status
 )sh";
 
+// A PATH whose ffmpeg runs `mux` (shell commands) in place of the step that adds the sound, and
+// is the real one otherwise.
+ProcessOptions ffmpeg_whose_mux(const TempDir& shim, const std::string& mux) {
+  {
+    std::ofstream script(shim.file("ffmpeg"));
+    script << "#!/bin/sh\ncase \" $* \" in *\" -nostdin \"*) " << mux
+           << ";; esac\nPATH=\"$REAL_PATH\" exec ffmpeg \"$@\"\n";
+  }
+  chmod(shim.file("ffmpeg").c_str(), 0755);
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  ProcessOptions options;
+  options.env["PATH"] = shim.path() + ":" + path;
+  options.env["REAL_PATH"] = path;
+  return options;
+}
+
 bool can_mount_small_disk(const std::string& dir) {
   const ProcessResult r = run_process({"/usr/bin/env", "unshare", "-rm", "sh", "-c",
                                        "mount -t tmpfs -o size=512k tmpfs \"$0\"", dir},
@@ -169,16 +185,7 @@ TEST_F(CaptureRuns, DamagedPictureEndsWithTheToolsNameAndStatus1) {
 TEST_F(CaptureRuns, FailedMuxKeepsTheEncodedPicturesAndSaysWhere) {
   if (!have_ffmpeg()) GTEST_SKIP() << "no ffmpeg";
   TempDir shim;
-  {
-    std::ofstream script(shim.file("ffmpeg"));
-    script << "#!/bin/sh\ncase \" $* \" in *\" -nostdin \"*) echo 'mux refused' >&2; exit 1;; "
-              "esac\nPATH=\"$REAL_PATH\" exec ffmpeg \"$@\"\n";
-  }
-  chmod(shim.file("ffmpeg").c_str(), 0755);
-  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-  ProcessOptions options;
-  options.env["PATH"] = shim.path() + ":" + path;
-  options.env["REAL_PATH"] = path;
+  const ProcessOptions options = ffmpeg_whose_mux(shim, "echo 'mux refused' >&2; exit 1");
   const ProcessResult r =
       run_capture_tool({"--media", media.path(), "--size", "64x48", "--from", "100", "--frames",
                         "12", "--video", out.file("v.mp4"), "--audio", out.file("a.wav")},
@@ -194,4 +201,23 @@ TEST_F(CaptureRuns, FailedMuxKeepsTheEncodedPicturesAndSaysWhere) {
                    "stream=nb_read_packets", "-of", "csv=p=0", out.file("v.mp4.pictures.mp4")},
                   ProcessOptions{});
   EXPECT_EQ(probe.out, "12\n");
+}
+
+TEST_F(CaptureRuns, StopSignalDuringTheMuxLeavesNothing) {
+  if (!have_ffmpeg()) GTEST_SKIP() << "no ffmpeg";
+  TempDir shim;
+  ProcessOptions options = ffmpeg_whose_mux(shim, "echo on > \"$MUXING\"; exec sleep 30");
+  options.env["MUXING"] = out.file("muxing");
+  const int pid = start_capture_tool(
+      {"--media", media.path(), "--size", "64x48", "--from", "100", "--frames", "12", "--video",
+       out.file("v.mp4"), "--audio", out.file("a.wav"), "--trace", out.file("t.jsonl")},
+      options, shim.file("out.txt"), shim.file("err.txt"));
+  ASSERT_GT(pid, 0);
+  for (int i = 0; i < 1000 && read_bytes(out.file("muxing")).empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGTERM);
+  const ProcessResult r = wait_process(pid, 10, shim.file("err.txt"));
+  EXPECT_EQ(r.signal, SIGTERM) << r.err;
+  EXPECT_EQ(folder_entries(out.path()), std::vector<std::string>{"muxing"});
 }
