@@ -19,7 +19,12 @@ void catch_stop_signals() {
   action.sa_handler = note_signal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;  // writes to ffmpeg's pipe and to files go on undisturbed
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // One ignored at start stays so: nohup, or a script's job that Ctrl+C is not meant for.
+    struct sigaction before {};
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
 }
 
 int stop_signal() {

@@ -2,7 +2,7 @@
 // run can take away what it had begun and end as the signal would have ended it.
 #pragma once
 
-// From now on SIGINT, SIGTERM and SIGHUP only set the note.
+// From now on SIGINT, SIGTERM and SIGHUP only set the note, except those ignored at start.
 void catch_stop_signals();
 // The signal that asked the run to stop, or 0.
 int stop_signal();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -146,6 +147,19 @@ TEST_F(CaptureRuns, StopSignalsEndTheRunAsTheSignalWouldLeavingOnlyWholePictures
     std::cout << "[ signal " << c.signal << " ] ended " << ms << " ms after it, " << pictures.size()
               << " pictures kept\n";
   }
+  // Started by nohup: a hang-up is not for it.
+  std::signal(SIGHUP, SIG_IGN);
+  const int pid = start_capture_tool({"--media", media.path(), "--size", "64x48", "--frames", "60",
+                                      "--png", out.file("png"), "--trace", out.file("t.jsonl")},
+                                     ProcessOptions{}, out.file("out.txt"), out.file("err.txt"));
+  std::signal(SIGHUP, SIG_DFL);
+  for (int i = 0; i < 1000 && folder_entries(out.file("png")).size() < 3; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGHUP);
+  const ProcessResult r = wait_process(pid, 20, out.file("err.txt"));
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(read_lines(out.file("t.jsonl")).size(), 60u);
 }
 
 TEST_F(CaptureRuns, OutputsOnOneFileOrOnTheShowsMediaAreRefusedBeforeAnythingIsWritten) {
