@@ -16,13 +16,8 @@
 #include "gtest/gtest.h"
 #include "png_writer.h"
 #include "support/fixtures.h"
-#include "video_pipe.h"
 
 namespace {
-
-bool have_ffmpeg() {
-  return program_on_path("ffmpeg") && program_on_path("ffprobe");
-}
 
 // Mounts a tmpfs of 512 KiB on $1, fills all but $2 bytes of it, runs the tool, then lists what
 // is left there as "name size" lines: the mount goes with the namespace.

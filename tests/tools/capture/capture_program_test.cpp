@@ -9,7 +9,6 @@
 #include "png_writer.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
-#include "video_pipe.h"
 
 namespace {
 
@@ -267,7 +266,7 @@ TEST_F(CaptureRuns, VideoWithoutFfmpegSaysSoAndWritesNothing) {
 }
 
 TEST_F(CaptureRuns, VideoCarriesTheFramesAndTheSoundtrack) {
-  if (!program_on_path("ffmpeg") || !program_on_path("ffprobe")) GTEST_SKIP() << "no ffmpeg";
+  if (!have_ffmpeg()) GTEST_SKIP() << "no ffmpeg";
   const ProcessResult r = capture({"--from", "100", "--frames", "100", "--every", "2", "--video",
                                    out.file("v.mp4"), "--audio", out.file("a.wav")});
   ASSERT_EQ(r.exit_status, 0) << r.err;

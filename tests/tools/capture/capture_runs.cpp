@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "support/fixtures.h"
+#include "video_pipe.h"
 
 std::vector<std::string> read_lines(const std::string& path) {
   std::vector<std::string> lines;
@@ -27,6 +28,10 @@ std::vector<std::string> folder_entries(const std::string& path) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+bool have_ffmpeg() {
+  return program_on_path("ffmpeg") && program_on_path("ffprobe");
 }
 
 bool has_one_line(const std::string& text) {

@@ -11,6 +11,8 @@
 #include "support/temp_dir.h"
 
 std::vector<std::string> read_lines(const std::string& path);
+// ffmpeg and ffprobe on PATH, as --video and --master need them.
+bool have_ffmpeg();
 // The names in a folder, sorted, without "." and "..".
 std::vector<std::string> folder_entries(const std::string& path);
 // A message of exactly one line.

@@ -14,10 +14,6 @@
 
 namespace {
 
-bool have_ffmpeg() {
-  return program_on_path("ffmpeg") && program_on_path("ffprobe");
-}
-
 ProcessResult tool(const std::string& name, std::vector<std::string> args) {
   args.insert(args.begin(), {"/usr/bin/env", name, "-v", "error"});
   return run_process(args, ProcessOptions{});
