@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
 
 #include "support/fixtures.h"
 
@@ -93,7 +94,14 @@ std::string ShowProgram::stderr_text() const {
 }
 
 ProcessResult run_capture_tool(const std::vector<std::string>& args, ProcessOptions options) {
-  std::vector<std::string> argv = {SWIRLBEAM_CAPTURE};
+  return run_capture_tool_through({}, args, std::move(options));
+}
+
+ProcessResult run_capture_tool_through(const std::vector<std::string>& wrapper,
+                                       const std::vector<std::string>& args,
+                                       ProcessOptions options) {
+  std::vector<std::string> argv = wrapper;
+  argv.push_back(SWIRLBEAM_CAPTURE);
   argv.insert(argv.end(), args.begin(), args.end());
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER"}) {
     options.env.emplace(name, std::nullopt);  // unless the caller set it

@@ -54,6 +54,11 @@ class ShowProgram {
 // own. `options` may add a working folder, variables and a time limit.
 ProcessResult run_capture_tool(const std::vector<std::string>& args,
                                ProcessOptions options = ProcessOptions{});
+// The same, started by `wrapper` (a program and its first arguments, such as a shell that mounts a
+// small disk first), which is given the tool's path and then `args`.
+ProcessResult run_capture_tool_through(const std::vector<std::string>& wrapper,
+                                       const std::vector<std::string>& args,
+                                       ProcessOptions options = ProcessOptions{});
 // Started without waiting and with `options` as they are, its output going to the given files.
 int start_capture_tool(const std::vector<std::string>& args, const ProcessOptions& options,
                        const std::string& out_file, const std::string& err_file);

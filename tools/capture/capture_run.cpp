@@ -11,12 +11,15 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/effects.h"
 #include "app/frame.h"
 #include "bench.h"
 #include "contact_sheet.h"
+#include "output_check.h"
 #include "platform/desktop/desktop.h"
+#include "platform/jpeg_decode.h"
 #include "png_queue.h"
 #include "png_writer.h"
 #include "progress.h"
@@ -25,6 +28,7 @@
 #include "replay/show_session.h"
 #include "replay/trace_writer.h"
 #include "soundtrack.h"
+#include "stop_signal.h"
 #include "video_pipe.h"
 
 namespace {
@@ -59,6 +63,7 @@ struct Outputs {
   VideoPipe master;
   std::unique_ptr<PngQueue> pictures;
   std::unique_ptr<ContactSheet> sheet;
+  std::vector<std::string> begun;  // outputs this run has written at their own names
 
   explicit Outputs(const CaptureOptions& options) : o(options) {}
 
@@ -75,11 +80,15 @@ struct Outputs {
       if (!make_folder(o.png_dir)) return false;
       pictures = std::make_unique<PngQueue>();
     }
-    if (!o.trace_file.empty() && !trace.open(o.trace_file, error)) return complain(error);
+    if (!o.trace_file.empty()) {
+      if (!trace.open(o.trace_file, error)) return complain(error);
+      begun.push_back(o.trace_file);
+    }
     sound_path = side_sound() ? o.master_file + ".sound.wav" : o.audio_file;
     const SoundSpan span = written_sound(o);
     if (!sound_path.empty() && !sound.open(sound_path, span.first, span.end, error))
       return complain(error);
+    if (!o.audio_file.empty()) begun.push_back(o.audio_file);
     if (!o.contact_sheet_file.empty()) sheet = std::make_unique<ContactSheet>(o.width, o.height);
     const std::string rate = output_frame_rate(o);
     if (!o.video_file.empty() &&
@@ -100,9 +109,9 @@ struct Outputs {
       std::vector<std::uint8_t> rgb = read_frame_pixels(o.width, o.height);
       if (sheet != nullptr && sheet->wants(step)) sheet->add(step, effects.stage, rgb);
       if (kept && !o.video_file.empty() && !video.write_frame(rgb))
-        return complain("ffmpeg stopped taking frames");
+        return complain("ffmpeg stopped taking frames for " + o.video_file + ": " + video.why());
       if (kept && !o.master_file.empty() && !master.write_frame(rgb))
-        return complain("ffmpeg stopped taking frames for the master");
+        return complain("ffmpeg stopped taking frames for " + o.master_file + ": " + master.why());
       if (kept && pictures != nullptr &&
           !pictures->add(numbered_png_path(o.png_dir, written),
                          {o.width, o.height, std::move(rgb)})) {
@@ -117,17 +126,60 @@ struct Outputs {
     return true;
   }
 
+  // Each output that ends whole stays; one that fails is removed, with one line on why.
   bool close() {
     std::string error;
-    if (pictures != nullptr && !pictures->finish(error)) return complain(error);
-    if (!o.trace_file.empty() && !trace.close(error)) return complain(error);
-    bool ok = sound_path.empty() || sound.close(error) || complain(error);
-    if (ok && !o.video_file.empty() && !video.close(o.audio_file, error)) ok = complain(error);
-    if (ok && !o.master_file.empty() && !master.close(sound_path, error)) ok = complain(error);
+    bool ok = true;
+    if (pictures != nullptr && !pictures->finish(error)) ok = complain(error);
+    if (!o.trace_file.empty() && !trace.close(error)) {
+      ok = complain(error);
+      std::remove(o.trace_file.c_str());
+    }
+    const bool sound_whole = sound_path.empty() || sound.close(error);
+    if (!sound_whole) {
+      ok = complain(error);
+      std::remove(sound_path.c_str());
+    }
+    if (!o.video_file.empty()) {
+      if (!sound_whole && !o.audio_file.empty()) {
+        video.abandon();
+      } else if (video.close(o.audio_file, error)) {
+        begun.push_back(o.video_file);
+      } else {
+        ok = stop_signal() != 0 || complain(error);
+      }
+    }
+    if (!o.master_file.empty()) {
+      if (!sound_whole) {
+        master.abandon();
+      } else if (master.close(sound_path, error)) {
+        begun.push_back(o.master_file);
+      } else {
+        ok = stop_signal() != 0 || complain(error);
+      }
+    }
     if (side_sound()) std::remove(sound_path.c_str());
-    if (ok && sheet != nullptr && !write_png(o.contact_sheet_file, sheet->image(), error))
+    if (ok && stop_signal() == 0 && sheet != nullptr &&
+        !write_png(o.contact_sheet_file, sheet->image(), error))
       return complain(error);
     return ok;
+  }
+
+  // After a failed frame or a stop signal: nothing stays at an output's name but the PNG
+  // pictures, each written whole.
+  void abandon() {
+    std::string ignored;
+    if (pictures != nullptr) pictures->finish(ignored);
+    trace.close(ignored);
+    for (const std::string& path : begun) std::remove(path.c_str());
+    if (!sound_path.empty()) sound.abandon();
+    video.abandon();
+    master.abandon();
+  }
+
+  // After close, when a stop signal came during the final steps.
+  void remove_finished() {
+    for (const std::string& path : begun) std::remove(path.c_str());
   }
 };
 
@@ -140,41 +192,79 @@ void print_bench_header(const CaptureOptions& o) {
               renderer != nullptr ? renderer : "?");
 }
 
+// The pictures the scene loads, tried before anything is written: the scene itself would end the
+// program with the show's own message and status.
+bool show_pictures_load() {
+  for (const char* name :
+       {"texture.jpg", "smoke.jpg", "logo.jpg", "logo2.jpg", "web.jpg", "thanks.jpg"}) {
+    JpegPicture picture;
+    if (!decode_jpeg_file(name, picture))
+      return complain(std::string(name) + ": not a picture the show can load");
+  }
+  return true;
+}
+
+// Counts the frames written, which is what takes the time.
+int written_frame_count(const CaptureOptions& o) {
+  const int span = last_written_frame(o) - o.from;
+  return o.fps != 0 ? span + 1 : span / o.every + 1;
+}
+
+[[noreturn]] void stop_by_signal(const CaptureOptions& o) {
+  const int signal = stop_signal();
+  std::string kept;
+  if (!o.png_dir.empty()) kept = " but the whole PNG pictures in " + o.png_dir;
+  complain(std::string("stopped by ") + signal_name(signal) + ": nothing written" + kept);
+  end_by_signal(signal);
+}
+
 }  // namespace
 
 int run_capture(const CaptureOptions& o) {
   std::signal(SIGPIPE, SIG_IGN);  // a dead ffmpeg shows as a failed write
-  keep_freed_memory();            // as the show does, so that --bench times it as it plays
-  if ((!o.video_file.empty() || !o.master_file.empty()) && !program_on_path("ffmpeg")) {
+  catch_stop_signals();
+  keep_freed_memory();  // as the show does, so that --bench times it as it plays
+  if ((!o.video_file.empty() || !o.master_file.empty()) &&
+      !(program_on_path("ffmpeg") && program_on_path("ffprobe"))) {
     complain(std::string(o.video_file.empty() ? "--master" : "--video") +
-             " needs ffmpeg, which is not on PATH (Debian: apt-get install ffmpeg)");
+             " needs ffmpeg and ffprobe, which are not on PATH (Debian: apt-get install ffmpeg)");
     return 1;
+  }
+  const OutputProblem problem = check_outputs(o);
+  if (problem.status != 0) {
+    complain(problem.message);
+    return problem.status;
   }
   use_offscreen_video();
   if (!o.media_dir.empty() && chdir(o.media_dir.c_str()) != 0) {
     complain(o.media_dir + ": " + std::strerror(errno));
     return 1;
   }
-  if (!load_show_sound("swirlbeam-capture")) {
+  if (!show_pictures_load() || !load_show_sound("swirlbeam-capture")) {
     close_show();
     return 1;
   }
   Outputs outputs(o);
   if (!outputs.open()) {
+    outputs.abandon();
     close_show();
     return 1;
   }
 
   const auto started = Clock::now();
-  if (!open_show_window({o.width, o.height, o.seed, !outputs.sound_path.empty()})) return 1;
+  if (!open_show_window({o.width, o.height, o.seed, !outputs.sound_path.empty()})) {
+    outputs.abandon();
+    return 1;
+  }
 
   const int last_frame = outputs.sheet != nullptr ? show_frame_count() - 1 : last_step_to_run(o);
   if (o.bench) print_bench_header(o);
   BenchRecorder bench;
-  ProgressBar progress(last_frame + 1, isatty(STDERR_FILENO) == 1);
+  ProgressBar progress(written_frame_count(o), isatty(STDERR_FILENO) == 1);
   double startup_ms = 0;
+  int written_count = 0;
   bool ok = true;
-  for (int frame = 0; frame <= last_frame && ok; ++frame) {
+  for (int frame = 0; frame <= last_frame && ok && stop_signal() == 0; ++frame) {
     const int written = written_frame_at_step(o, frame);
     const bool kept = written >= 0;
     // The benchmark times the kept frames (and the first, for the start-up) drawn in full.
@@ -190,12 +280,22 @@ int run_capture(const CaptureOptions& o) {
     if (kept) bench.add(effects.stage, ms_between(t0, t2), ms_between(t1, t2));
 
     ok = outputs.write_frame(frame, written);
-    progress.update(frame + 1);
+    if (kept) progress.update(++written_count);
     if (show_over) break;
   }
   progress.finish();
-  ok = outputs.close() && ok;
+  if (!ok || stop_signal() != 0) {
+    outputs.abandon();
+    close_show();
+    if (stop_signal() != 0) stop_by_signal(o);
+    return 1;
+  }
+  ok = outputs.close();
   close_show();
+  if (stop_signal() != 0) {
+    outputs.remove_finished();
+    stop_by_signal(o);
+  }
   if (o.bench) bench.print(stdout, startup_ms);
   return ok ? 0 : 1;
 }

@@ -1,14 +1,18 @@
 #include "options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "replay/show_clock.h"
 
 namespace {
 
 constexpr long max_side = 8192;
+// H.264 level 6.2, the highest: frames of at most this many 16 x 16 macroblocks.
+constexpr long long max_macroblocks = 139264;
 
 // Whole decimal numbers only: no sign, no blanks, nothing after the digits.
 bool parse_number(const std::string& text, unsigned long long max, unsigned long long& value) {
@@ -62,7 +66,7 @@ bool take_value(const std::string& name, const std::string& value, CaptureOption
     ok = parse_int(value, lowest_fps, highest_fps, o.fps);
     if (!ok)
       error = "--fps wants a display rate " + std::to_string(lowest_fps) + ".." +
-              std::to_string(highest_fps);
+              std::to_string(highest_fps) + ", whole rates only (60 for a 59.94 display)";
   } else if (name == "--master") {
     o.master_file = value;
   } else if (name == "--png") {
@@ -93,6 +97,35 @@ bool takes_value(const std::string& name) {
   return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
+bool ends_with(const std::string& path, const char* extension) {
+  const std::size_t n = std::strlen(extension);
+  if (path.size() <= n) return false;
+  return std::equal(
+      path.end() - static_cast<std::ptrdiff_t>(n), path.end(), extension,
+      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// What ffmpeg is asked to write, known before the first frame.
+std::string check_video_outputs(const CaptureOptions& o) {
+  if (!o.video_file.empty()) {
+    const char* const containers[] = {".mp4", ".m4v", ".mov", ".mkv"};
+    if (std::none_of(std::begin(containers), std::end(containers),
+                     [&](const char* e) { return ends_with(o.video_file, e); }))
+      return "--video wants a file ending .mp4, .m4v, .mov or .mkv (H.264 with AAC sound)";
+    if (o.width % 2 != 0 || o.height % 2 != 0)
+      return "--video wants even sides (4:2:0 pictures): " + std::to_string(o.width) + "x" +
+             std::to_string(o.height) + " would get a black edge; take " +
+             std::to_string(o.width / 2 * 2) + "x" + std::to_string(o.height / 2 * 2);
+    const long long macroblocks = (o.width + 15LL) / 16 * ((o.height + 15LL) / 16);
+    if (macroblocks > max_macroblocks)
+      return "--video takes at most " + std::to_string(max_macroblocks) +
+             " blocks of 16x16 a frame (H.264 level 6.2), such as 8192x4320 or 6880x5160";
+  }
+  if (!o.master_file.empty() && !ends_with(o.master_file, ".mkv"))
+    return "--master wants a file ending .mkv (Matroska with FFV1 and FLAC)";
+  return {};
+}
+
 std::string check_combination(const CaptureOptions& o, bool every_given) {
   const bool writes = !o.png_dir.empty() || !o.video_file.empty() || !o.audio_file.empty() ||
                       !o.trace_file.empty() || !o.contact_sheet_file.empty() ||
@@ -104,6 +137,8 @@ std::string check_combination(const CaptureOptions& o, bool every_given) {
   if (o.fps != 0 && every_given)
     return "--every and --fps do not combine: --fps " + std::to_string(o.fps) +
            " picks the show frames itself";
+  std::string video = check_video_outputs(o);
+  if (!video.empty()) return video;
   if (o.from >= output_frame_count(o)) {
     std::string error = "--from wants a frame 0.." + std::to_string(output_frame_count(o) - 1);
     if (o.fps != 0) error += " at --fps " + std::to_string(o.fps);
@@ -199,13 +234,14 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --from F               first frame to write; earlier frames still run (default 0)
   --frames N             frames to write from F on (default: to the end of the show)
   --every K              write every K-th of those frames only (default 1)
-  --fps N                write what a display refreshing N times a second (24..100)
-                         shows: frame n is the last show frame done by n/N seconds;
-                         --from and --frames then count these frames (not with --every)
+  --fps N                write what a display refreshing N times a second (24..100,
+                         whole rates only) shows: frame n is the last show frame done
+                         by n/N seconds; --from and --frames then count these frames
+                         (not with --every)
   --png DIR              numbered PNG pictures, DIR/frame-000000.png, ...
   --video FILE           an H.264 video (BT.709, tagged) through ffmpeg, at 100/K or N
                          frames a second, with the soundtrack (AAC, 48 kHz) when --audio
-                         is given too
+                         is given too; .mp4, .m4v, .mov or .mkv, even sides
   --master FILE.mkv      a lossless master: FFV1 pictures as drawn, FLAC soundtrack;
                          the same bytes on every run with the same seed
   --audio FILE.wav       the soundtrack of the written frames, 44100 Hz 16-bit stereo
@@ -218,6 +254,8 @@ frames, soundtrack, state trace or timing figures. The show has 16851 frames (0.
   --buffer N             with --play: the sound output's buffer, in stereo frames
   --help                 this text
 
-Bad options end with a one-line message and exit status 2.
+Bad options, and outputs on one file or on a file the show reads, end with a one-line
+message and exit status 2 before anything is written; a failed run with status 1.
+SIGINT, SIGTERM and SIGHUP stop the run: nothing is left but whole PNG pictures.
 )";
 }

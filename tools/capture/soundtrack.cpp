@@ -67,18 +67,24 @@ bool WavWriter::open(const std::string& path, int rate, std::string& error) {
 bool WavWriter::write(const std::int16_t* stereo, int frames) {
   if (frames <= 0) return true;
   const auto values = static_cast<std::size_t>(frames) * 2;
-  bool ok = true;
+  std::size_t written = 0;
   if (little_endian()) {
-    ok = std::fwrite(stereo, sizeof(std::int16_t), values, file_) == values;
+    written = std::fwrite(stereo, sizeof(std::int16_t), values, file_);
   } else {
-    for (std::size_t i = 0; i < values && ok; ++i) {
-      unsigned char bytes[2];
-      put_u16(bytes, static_cast<std::uint16_t>(stereo[i]));
-      ok = std::fwrite(bytes, 1, 2, file_) == 2;
+    for (unsigned char bytes[2]; written < values; ++written) {
+      put_u16(bytes, static_cast<std::uint16_t>(stereo[written]));
+      if (std::fwrite(bytes, 1, 2, file_) != 2) break;
     }
   }
-  frames_ += static_cast<std::uint64_t>(frames);
-  return ok;
+  frames_ += written / 2;
+  return written == values;
+}
+
+void WavWriter::abandon() {
+  if (file_ == nullptr) return;
+  std::fclose(file_);
+  file_ = nullptr;
+  std::remove(path_.c_str());
 }
 
 bool WavWriter::close(std::string& error) {

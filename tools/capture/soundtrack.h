@@ -18,8 +18,11 @@ class WavWriter {
   WavWriter& operator=(const WavWriter&) = delete;
 
   bool open(const std::string& path, int rate, std::string& error);
+  // The header counts only the frames taken whole: a failed write is not counted.
   bool write(const std::int16_t* stereo, int frames);
   bool close(std::string& error);
+  // Closes and removes the file.
+  void abandon();
 
  private:
   std::FILE* file_ = nullptr;
@@ -37,6 +40,7 @@ class SoundtrackWriter {
   bool add_frame();
   // Renders on past the last frame run until the wanted span is complete, then closes.
   bool close(std::string& error);
+  void abandon() { wav_.abandon(); }
 
  private:
   bool render(int samples);

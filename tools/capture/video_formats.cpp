@@ -27,6 +27,8 @@ VideoFormat publishing_video(int gop_frames) {
       "high",
       "-g",
       gop,
+      "-bf",
+      "2",  // upload guidance: at most two B-frames in a row
       "-keyint_min",
       gop,
       "-sc_threshold",
@@ -41,9 +43,12 @@ VideoFormat publishing_video(int gop_frames) {
       "bt709",
       "-color_range",
       "tv"};
+  // As much silence after the sound as is taken off its start: the sound keeps its length, and a
+  // clip shorter than the priming keeps a sound at all.
   f.sound = {"-af",
-             std::string("aresample=48000:resampler=soxr:precision=28,atrim=start_sample=") +
-                 aac_priming_samples + ",asetpts=N/SR/TB",
+             std::string("aresample=48000:resampler=soxr:precision=28,apad=pad_len=") +
+                 aac_priming_samples + ",atrim=start_sample=" + aac_priming_samples +
+                 ",asetpts=N/SR/TB",
              "-c:a",
              "aac",
              "-profile:a",
@@ -63,8 +68,25 @@ VideoFormat publishing_video(int gop_frames) {
 
 VideoFormat lossless_master() {
   VideoFormat f;
-  f.pictures = {"-c:v",    "ffv1", "-level",    "3", "-g",       "1",
-                "-slices", "4",    "-slicecrc", "1", "-pix_fmt", "gbrp"};
+  // ffmpeg's decoder hands 8-bit FFV1 RGB out packed, as bgr0; the pictures are sRGB.
+  f.pictures = {"-c:v",
+                "ffv1",
+                "-level",
+                "3",
+                "-g",
+                "1",
+                "-slices",
+                "4",
+                "-slicecrc",
+                "1",
+                "-pix_fmt",
+                "gbrp",
+                "-color_primaries",
+                "bt709",
+                "-color_trc",
+                "iec61966-2-1",
+                "-colorspace",
+                "rgb"};
   f.sound = {"-c:a", "flac"};
   // No random identifiers, dates or version strings.
   f.container = {"-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact"};

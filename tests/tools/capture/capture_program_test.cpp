@@ -1,6 +1,4 @@
 // swirlbeam-capture run as a user runs it, headless, on small media folders.
-#include <dirent.h>
-
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -11,28 +9,10 @@
 #include "png_writer.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
-#include "video_pipe.h"
 
 namespace {
 
 constexpr std::size_t samples_per_frame = 441 * 2;  // stereo values
-
-std::vector<std::string> folder_entries(const std::string& path) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(path.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool has_one_line(const std::string& text) {
-  return !text.empty() && text.find('\n') == text.size() - 1;
-}
 
 }  // namespace
 
@@ -232,6 +212,17 @@ TEST(CaptureCommandLine, BadOptionsExitWithStatus2AndOneLine) {
   EXPECT_NE(help.out.find("--contact-sheet"), std::string::npos);
 }
 
+// On a terminal (script gives it one), the bar counts the written frames only.
+TEST_F(CaptureRuns, ProgressBarOnATerminalCountsTheWrittenFrames) {
+  const ProcessResult r =
+      run_capture_tool_through({"/usr/bin/env", "sh", "-c", "script -qec \"$*\" /dev/null", "sh"},
+                               {"--media", media.path(), "--size", "64x48", "--from", "4990",
+                                "--frames", "20", "--trace", out.file("t")});
+  ASSERT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_NE(r.out.find("] 20/20 frames"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("/5010 frames"), std::string::npos) << r.out;
+}
+
 TEST_F(CaptureRuns, MissingMediaIsAnErrorWithTheReason) {
   const ProcessResult r = run_capture_tool({"--media", media.file("nowhere"), "--frames", "1"});
   EXPECT_EQ(r.exit_status, 1);
@@ -275,7 +266,7 @@ TEST_F(CaptureRuns, VideoWithoutFfmpegSaysSoAndWritesNothing) {
 }
 
 TEST_F(CaptureRuns, VideoCarriesTheFramesAndTheSoundtrack) {
-  if (!program_on_path("ffmpeg") || !program_on_path("ffprobe")) GTEST_SKIP() << "no ffmpeg";
+  if (!have_ffmpeg()) GTEST_SKIP() << "no ffmpeg";
   const ProcessResult r = capture({"--from", "100", "--frames", "100", "--every", "2", "--video",
                                    out.file("v.mp4"), "--audio", out.file("a.wav")});
   ASSERT_EQ(r.exit_status, 0) << r.err;

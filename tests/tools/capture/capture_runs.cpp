@@ -1,16 +1,41 @@
 #include "capture_runs.h"
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 
 #include "support/fixtures.h"
+#include "video_pipe.h"
 
 std::vector<std::string> read_lines(const std::string& path) {
   std::vector<std::string> lines;
   std::ifstream in(path);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+std::vector<std::string> folder_entries(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(path.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool have_ffmpeg() {
+  return program_on_path("ffmpeg") && program_on_path("ffprobe");
+}
+
+bool has_one_line(const std::string& text) {
+  return !text.empty() && text.find('\n') == text.size() - 1;
 }
 
 std::string json_value(const std::string& line, const std::string& name) {

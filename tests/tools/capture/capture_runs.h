@@ -11,6 +11,12 @@
 #include "support/temp_dir.h"
 
 std::vector<std::string> read_lines(const std::string& path);
+// ffmpeg and ffprobe on PATH, as --video and --master need them.
+bool have_ffmpeg();
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> folder_entries(const std::string& path);
+// A message of exactly one line.
+bool has_one_line(const std::string& text);
 // The raw text of a top-level or nested field's value in a trace line: "stage" gives "3".
 std::string json_value(const std::string& line, const std::string& name);
 

@@ -97,6 +97,31 @@ TEST(CaptureOptions, FramesPastTheShowsEndStopAtItsLastFrame) {
   EXPECT_TRUE(parse({"--from", "16850"}).error.empty());
 }
 
+// What ffmpeg cannot write is known before the first frame, not after an hour of them.
+TEST(CaptureOptions, VideoFilesAndSizesFfmpegCannotTakeAreRefusedWithWhatWorks) {
+  const struct {
+    std::vector<std::string> args;
+    std::string says;
+  } cases[] = {
+      {{"--master", "m.mp4"}, "--master wants a file ending .mkv"},
+      {{"--video", "v.webm", "--audio", "a.wav"}, "--video wants a file ending .mp4"},
+      {{"--video", "v"}, "--video wants a file ending .mp4"},
+      {{"--video", "v.mp4", "--size", "641x481"}, "would get a black edge; take 640x480"},
+      {{"--video", "v.mp4", "--size", "8000x6000"}, "such as 8192x4320 or 6880x5160"},
+      {{"--fps", "59.94"}, "whole rates only"},
+  };
+  for (const auto& c : cases) {
+    const ParsedOptions p = parse(c.args);
+    EXPECT_NE(p.error.find(c.says), std::string::npos) << c.args[0] << ": " << p.error;
+  }
+  for (const std::vector<std::string>& good :
+       {std::vector<std::string>{"--video", "V.MP4", "--size", "8192x4320"},
+        std::vector<std::string>{"--video", "v.mkv", "--master", "m.MKV", "--size", "6880x5160"},
+        std::vector<std::string>{"--png", "p", "--size", "641x481"}}) {
+    EXPECT_EQ(parse(good).error, "") << good[1];
+  }
+}
+
 TEST(CaptureOptions, BadOptionsGiveOneLineReasons) {
   const std::vector<std::vector<std::string>> bad = {
       {"--size", "640"},

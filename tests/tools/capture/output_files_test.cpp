@@ -8,6 +8,7 @@
 #include "gtest/gtest.h"
 #include "png_queue.h"
 #include "png_writer.h"
+#include "progress.h"
 #include "soundtrack.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
@@ -124,6 +125,15 @@ TEST(ContactSheet, PutsEachStageInItsOwnLabelledTile) {
   // Tiles without a frame, and the gaps, stay grey.
   EXPECT_EQ(at(4 + 30, 4 + 30)[0], at(2, 2)[0]);
   EXPECT_NE(at(2, 2)[0], 200);
+}
+
+// The frames before --from run fast and are not written: the time left comes from written frames.
+TEST(ProgressLine, CountsWrittenFramesAndTheirRateSinceTheFirst) {
+  EXPECT_EQ(progress_line(1, 200, 0.0), "[..............................] 1/200 frames ");
+  EXPECT_EQ(progress_line(101, 200, 10.0),
+            "[###############...............] 101/200 frames  10.0 fps  0:09 left ");
+  EXPECT_EQ(progress_line(200, 200, 19.9),
+            "[##############################] 200/200 frames  10.0 fps  0:00 left ");
 }
 
 TEST(BenchFigures, MedianAndNinetyFifthPercentileAreNearestRank) {

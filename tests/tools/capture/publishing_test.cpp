@@ -14,10 +14,6 @@
 
 namespace {
 
-bool have_ffmpeg() {
-  return program_on_path("ffmpeg") && program_on_path("ffprobe");
-}
-
 ProcessResult tool(const std::string& name, std::vector<std::string> args) {
   args.insert(args.begin(), {"/usr/bin/env", name, "-v", "error"});
   return run_process(args, ProcessOptions{});
@@ -99,6 +95,18 @@ TEST_F(PublishingCaptures, SixtyAsecondShowsTheFramesDoneByThenWithTheStrikeOnIt
   }
   EXPECT_EQ(key_frames, (std::vector<int>{0, 30, 60})) << keys.out;
 
+  // Upload guidance: at most two B-frames in a row.
+  const ProcessResult types =
+      tool("ffprobe", {"-select_streams", "v", "-show_entries", "frame=pict_type", "-of", "csv=p=0",
+                       out.file("v.mp4")});
+  int run = 0, longest = 0;
+  for (char c : types.out) {
+    if (c == '\n') continue;
+    run = c == 'B' ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  EXPECT_LE(longest, 2) << types.out;
+
   // Decoded as players decode it, without an edit list: the strike starts on its sample.
   ASSERT_TRUE(
       decode(out.file("v.mp4"), {"-map", "0:a", "-f", "s16le", "-ac", "1"}, out.file("a.raw")));
@@ -109,6 +117,17 @@ TEST_F(PublishingCaptures, SixtyAsecondShowsTheFramesDoneByThenWithTheStrikeOnIt
   const auto onset = std::find_if(sound.begin(), sound.end(),
                                   [&](std::int16_t s) { return std::abs(int(s)) > loudest / 4; });
   EXPECT_NEAR(double(onset - sound.begin()), 24000.0, 2.0);
+}
+
+// The AAC encoder's priming is taken off the sound's start: a sound no longer than it once left
+// a video with no sound at all.
+TEST_F(PublishingCaptures, ClipShorterThanTheAacPrimingKeepsItsSound) {
+  const ProcessResult r = capture(
+      {"--fps", "60", "--frames", "1", "--video", out.file("v.mp4"), "--audio", out.file("a.wav")});
+  ASSERT_EQ(r.exit_status, 0) << r.err;
+  const ProcessResult probe =
+      tool("ffprobe", {"-show_entries", "stream=codec_type", "-of", "csv=p=0", out.file("v.mp4")});
+  EXPECT_EQ(probe.out, "video\naudio\n");
 }
 
 TEST_F(PublishingCaptures, MasterIsTheDrawnFramesAndMixLosslesslyAndTheSameOnEveryRun) {
@@ -127,6 +146,11 @@ TEST_F(PublishingCaptures, MasterIsTheDrawnFramesAndMixLosslesslyAndTheSameOnEve
   EXPECT_NE(sums.out.find("\n1,          0,"), std::string::npos) << sums.out;  // with sound
   EXPECT_EQ(sums.out, tool("ffmpeg", {"-i", out.file("m2.mkv"), "-f", "framemd5", "-"}).out);
   EXPECT_EQ(read_bytes(out.file("m1.mkv")), read_bytes(out.file("m2.mkv")));
+  const ProcessResult tags =
+      tool("ffprobe", {"-select_streams", "v", "-show_entries",
+                       "stream=codec_name,color_space,color_primaries,color_transfer", "-of",
+                       "csv=p=0", out.file("m1.mkv")});
+  EXPECT_EQ(tags.out, "ffv1,gbr,iec61966-2-1,bt709\n");  // RGB pictures in sRGB
 
   ASSERT_TRUE(decode(out.file("m1.mkv"), {"-map", "0:v", "-f", "rawvideo", "-pix_fmt", "rgb24"},
                      out.file("v.rgb")));
