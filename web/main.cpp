@@ -7,8 +7,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <iterator>
 
 #include "app/main_loop.h"
 #include "app/report_fatal.h"
@@ -57,8 +57,10 @@ void run_owed_frames() {
   const double clock = timer.elapsed_ms();
   int exit_code = 0;
   ++animation_frames;
-  // Before the frames' cues: music held up (an interrupted output, a frozen tab) catches up.
-  tend_sound(song, clock - start_time);
+  // The debt a slow machine or a tab frozen for a while cannot pay goes first, so that the
+  // frames run, and the music following them, are the latest owed.
+  due =
+      static_cast<float>(std::max<double>(due, clock - max_frames_per_animation_frame * frame_ms));
   for (int n = 0; n < max_frames_per_animation_frame && clock >= due; ++n) {
     if (quit_requested || !show_goes_on(window_frame_io, exit_code)) {
       return end_show(exit_code);
@@ -69,7 +71,6 @@ void run_owed_frames() {
     ++show_frames_run;
     if (last) return end_show(exit_code);
   }
-  if (clock >= due) due = static_cast<float>(clock);  // the debt a slow machine cannot pay
 }
 
 bool opening_full_screen = false;
@@ -83,39 +84,17 @@ void open_show_now() {
   emscripten_set_main_loop(run_owed_frames, 0, 0);
 }
 
-// The start-up's steps after the settings, in load_sound's order: the sound output, the music,
-// then each sample. Each returns its fatal message, or null.
-struct SampleFile {
-  const char* name;
-  Sample** handle;
-};
-const SampleFile sample_files[] = {{"strike.wav", &strike_sample},
-                                   {"swirlbeam.wav", &swirlbeam_sample},
-                                   {"thanks.wav", &thanks_sample}};
-constexpr std::intptr_t start_steps = 2 + std::size(sample_files);
-
-const char* start_step(std::intptr_t step) {
-  if (step == 0) return start_sound(settings.music != 0) ? nullptr : sound_start_failure;
-  if (step == 1) {
-    song = load_song("music.dat");
-    return song != nullptr ? nullptr : music_load_failure;
-  }
-  const SampleFile& file = sample_files[step - 2];
-  *file.handle = load_sample(file.name);
-  return *file.handle != nullptr ? nullptr : sample_load_failure;
-}
-
 // One step a task, the browser's turn between them. They wait for Start!: the music's loader
 // alone is a second of a phone's time in one task, which would hold the form and every tap on
 // it; after Start! the player waits for the show anyway, and the sound output opens on a tap, as
 // browsers like it.
 void run_start_step(void* index) {
   const auto step = reinterpret_cast<std::intptr_t>(index);
-  if (const char* failure = start_step(step)) {
+  if (const char* failure = load_sound_step(static_cast<int>(step), settings.music != 0)) {
     fail(failure);
     return;
   }
-  if (step + 1 < start_steps) {
+  if (step + 1 < load_sound_steps) {
     emscripten_async_call(run_start_step, reinterpret_cast<void*>(step + 1), 0);
   } else {
     open_show_now();

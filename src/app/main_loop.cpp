@@ -24,6 +24,7 @@ bool step_show_at(float now, float start) {
 }
 
 bool run_show_frame(float now, float start, const FrameIo& io) {
+  tend_sound(song, static_cast<double>(now) - start);  // before the frame's cue
   const bool last = step_show_at(now, start);
   io.draw();
   return last;
@@ -36,7 +37,6 @@ int run_main_loop(const FrameTimer& timer, float start, const FrameIo& io) {
     if (!show_goes_on(io, exit_code)) break;
 
     const auto now = static_cast<float>(timer.elapsed_ms());
-    tend_sound(song, static_cast<double>(now) - start);  // before the frame's cue
     last_frame = run_show_frame(now, start, io);
     io.present();
 

@@ -22,8 +22,9 @@ bool show_goes_on(const FrameIo& io, int& exit_code);
 // it was the frame of the last stage.
 bool step_show_at(float now, float start);
 
-// One whole frame of the show at the clock reading `now`: the step above, then the drawing. True
-// when it was the frame of the last stage.
+// One whole frame of the show at the clock reading `now`: the music kept with that clock (so read
+// it when the frame runs), the step above, then the drawing. True when it was the frame of the
+// last stage.
 bool run_show_frame(float now, float start, const FrameIo& io);
 
 // Runs until the quit message, Escape while active, or the frame of the last stage. Returns the

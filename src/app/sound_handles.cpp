@@ -7,11 +7,20 @@ Sample* strike_sample;
 Sample* swirlbeam_sample;
 Sample* thanks_sample;
 
-bool load_samples() {
-  strike_sample = load_sample("strike.wav");
-  if (strike_sample == nullptr) return false;
-  swirlbeam_sample = load_sample("swirlbeam.wav");
-  if (swirlbeam_sample == nullptr) return false;
-  thanks_sample = load_sample("thanks.wav");
-  return thanks_sample != nullptr;
+namespace {
+
+struct SampleFile {
+  const char* name;
+  Sample** handle;
+};
+const SampleFile sample_files[sample_file_count] = {{"strike.wav", &strike_sample},
+                                                    {"swirlbeam.wav", &swirlbeam_sample},
+                                                    {"thanks.wav", &thanks_sample}};
+
+}  // namespace
+
+bool load_sample_file(int index) {
+  const SampleFile& file = sample_files[index];
+  *file.handle = load_sample(file.name);
+  return *file.handle != nullptr;
 }

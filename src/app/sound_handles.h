@@ -9,6 +9,7 @@ extern Sample* strike_sample;
 extern Sample* swirlbeam_sample;
 extern Sample* thanks_sample;
 
-// strike.wav, swirlbeam.wav, thanks.wav in that order, from the working folder; false at the
-// first that cannot be loaded.
-bool load_samples();
+// The samples' files, from the working folder: strike.wav, swirlbeam.wav, thanks.wav, loaded
+// in that order. Loads the one at `index` into its handle; false when it cannot be loaded.
+constexpr int sample_file_count = 3;
+bool load_sample_file(int index);

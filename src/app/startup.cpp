@@ -24,18 +24,34 @@ bool load_settings() {
   return false;
 }
 
-const char* load_sound(bool audible) {
-  if (!start_sound(audible)) {
-    // Music can be switched off only in the dialog, so no output must not keep the player out.
-    if (!audible || !start_sound_silent_for_now()) return sound_start_failure;
-    sound_output_missing = true;
-    std::fprintf(stderr,
-                 "swirlbeam: no sound output could be opened; the show starts silent and tries "
-                 "again as it plays\n");
+namespace {
+
+const char* start_sound_output(bool audible) {
+  if (start_sound(audible)) return nullptr;
+  // Music can be switched off only in the dialog, so no output must not keep the player out.
+  if (!audible || !start_sound_silent_for_now()) return sound_start_failure;
+  sound_output_missing = true;
+  std::fprintf(stderr,
+               "swirlbeam: no sound output could be opened; the show starts silent and tries "
+               "again as it plays\n");
+  return nullptr;
+}
+
+}  // namespace
+
+const char* load_sound_step(int step, bool audible) {
+  if (step == 0) return start_sound_output(audible);
+  if (step == 1) {
+    song = load_song("music.dat");
+    return song != nullptr ? nullptr : music_load_failure;
   }
-  song = load_song("music.dat");
-  if (song == nullptr) return music_load_failure;
-  if (!load_samples()) return sample_load_failure;
+  return load_sample_file(step - 2) ? nullptr : sample_load_failure;
+}
+
+const char* load_sound(bool audible) {
+  for (int step = 0; step < load_sound_steps; ++step) {
+    if (const char* failure = load_sound_step(step, audible)) return failure;
+  }
   return nullptr;
 }
 

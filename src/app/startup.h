@@ -2,6 +2,8 @@
 // tool; each caller adds only its own dialog or options and its own loop.
 #pragma once
 
+#include "app/sound_handles.h"
+
 class FrameTimer;
 
 // Reads config.dat into `settings`. False after "Unable to load the configuration !" was shown.
@@ -16,6 +18,10 @@ extern const char* const sample_load_failure;
 // it plays.
 // Null when all is loaded; otherwise the fatal message to report before ending.
 const char* load_sound(bool audible);
+// The same in its steps, for a page that gives each a task of its own: the output, the music,
+// then each sample.
+constexpr int load_sound_steps = 2 + sample_file_count;
+const char* load_sound_step(int step, bool audible);
 // Set by load_sound when music was on but no sound output opened: the show starts silent.
 extern bool sound_output_missing;
 // What the dialog then says in place of its greeting.

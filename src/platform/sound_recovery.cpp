@@ -105,9 +105,10 @@ void sound_detail::reset_recovery(bool silent_for_now) {
 }
 
 void tend_sound(Song* song, double show_ms) {
+  if (recording()) return;            // the recording keeps its own time
   const std::int64_t now = now_ns();  // one reading a frame
   follow_clock(song, show_ms, now);
-  if (!sound_open() || !output_audible() || recording() || !output_may_be_lost()) return;
+  if (!sound_open() || !output_audible() || !output_may_be_lost()) return;
   if (!recovery.lost) return watch_output(now);
   try_again(now);
 }

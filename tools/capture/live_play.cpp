@@ -37,6 +37,14 @@ void run_up_to(int from) {
   play_song(song);  // now on the output, from the recording's position
 }
 
+// The window is off screen: each frame is drawn whole before the next, as on a display.
+const FrameIo played = {nullptr,
+                        [] {
+                          draw_frame();
+                          glFinish();
+                        },
+                        nullptr};
+
 }  // namespace
 
 int run_live_play(const CaptureOptions& o) {
@@ -63,11 +71,7 @@ int run_live_play(const CaptureOptions& o) {
     const double now =
         from_ms + std::chrono::duration<double, std::milli>(Clock::now() - started).count();
     if (now >= end_ms) break;
-    tend_sound(song, now);
-    const bool last = step_show_at(static_cast<float>(now), 0.0f);
-    draw_frame();
-    glFinish();
-    if (last) break;
+    if (run_show_frame(static_cast<float>(now), 0.0f, played)) break;
     // Sleeping, not busy-waiting as the show does: the machine is shared with the sound server.
     const std::chrono::duration<double, std::milli> next(now - from_ms + frame_ms);
     std::this_thread::sleep_until(started + std::chrono::duration_cast<Clock::duration>(next));
