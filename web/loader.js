@@ -3,9 +3,13 @@
 // runs, so that a damaged download, or files of two builds, never reach the program; it says in
 // words what failed; and through the service worker (sw.js) it keeps one build for offline play,
 // switching to a newly deployed one only when the page starts again.
-var Module = typeof Module === 'object' ? Module : {};  // a host page may set hooks first
+// eslint-disable-next-line no-var -- a host page may set Module's hooks first
+var Module = /** @type {SwirlbeamModule} */ (typeof self.Module === 'object' ? self.Module : {});
+/* exported swirlbeamLoader */
+// eslint-disable-next-line no-var -- a property of the window, for the other scripts
 var swirlbeamLoader = (function () {
-  const $ = (id) => document.getElementById(id);
+  /** The page's own elements, which index.html always has. @returns {HTMLElement} */
+  const $ = (id) => /** @type {HTMLElement} */ (document.getElementById(id));
   const program = ['swirlbeam.js', 'swirlbeam.wasm', 'swirlbeam.data'];
   const params = new URLSearchParams(location.search);
   const testAddress = params.has('frame') || params.has('trace');
@@ -32,6 +36,8 @@ var swirlbeamLoader = (function () {
     this.detail = detail || '';
     this.again = !!again;
     this.short = short;
+    /** @type {number | undefined} */
+    this.tries = undefined;  // set by swirlbeamRetry when it gives up
   }
 
   const count = (n) => n.toLocaleString('en');
@@ -343,7 +349,8 @@ var swirlbeamLoader = (function () {
       sessionStorage.setItem(reloadedFor, id);
       return true;
     } catch (e) {
-      const load = performance.getEntriesByType('navigation')[0];
+      const load = /** @type {PerformanceNavigationTiming | undefined} */ (
+        performance.getEntriesByType('navigation')[0]);
       return !load || load.type !== 'reload';
     }
   }
@@ -380,6 +387,8 @@ var swirlbeamLoader = (function () {
   }
 
   // The program runs only once all three files have come whole: it fetches nothing itself.
+  /** @param {{bytes: ArrayBuffer}} js @param {{bytes: ArrayBuffer}} data
+      @param {WebAssembly.Module} module */
   function run(js, data, module) {
     Module.getPreloadedPackage = () => data.bytes;
     Module.instantiateWasm = (imports, done) => {
@@ -404,7 +413,7 @@ var swirlbeamLoader = (function () {
     const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
                  'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
                  'if (lose) lose.loseContext(); postMessage(0);';
-    return new Promise((resolve) => {
+    return /** @type {Promise<void>} */ (new Promise((resolve) => {
       if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
       try {
         const worker = new Worker(scriptURL(code));
@@ -415,7 +424,7 @@ var swirlbeamLoader = (function () {
       } catch (e) {
         resolve();  // a page that may not start workers checks on its own thread
       }
-    });
+    }));
   }
 
   // A build the service worker has installed meanwhile is taken when the page starts again. Workers
@@ -424,12 +433,13 @@ var swirlbeamLoader = (function () {
   function takeOver() {
     if (!workers) return Promise.resolve(false);
     return navigator.serviceWorker.getRegistration().then((found) => {
-      if (!found || !found.waiting || !navigator.serviceWorker.controller) return false;
+      const waiting = found && found.waiting;
+      if (!waiting || !navigator.serviceWorker.controller) return false;
       return new Promise((resolve) => {
         navigator.serviceWorker.addEventListener('controllerchange', () => resolve(true),
                                                  {once: true});
         setTimeout(() => resolve(true), 3000);  // a worker that never takes over: load anyway
-        found.waiting.postMessage('take-over');
+        waiting.postMessage('take-over');
       });
     }, () => false);
   }
@@ -471,6 +481,7 @@ var swirlbeamLoader = (function () {
       if (found.waiting) newVersionReady();
       found.addEventListener('updatefound', () => {
         const worker = found.installing;
+        if (!worker) return;  // moved on already, too soon to be watched
         worker.addEventListener('statechange', () => {
           if (worker.state !== 'installed') return;
           $('not-kept').hidden = true;  // kept after all: room was made, or the network came back

@@ -1,5 +1,7 @@
 // The player's own files, tried when given with the program's own loaders (own_files.cpp) and
 // within its limits, so that what the show would refuse at Start! is refused at once.
+/* exported swirlbeamOwnFiles */
+// eslint-disable-next-line no-var -- a property of the window, for the other scripts
 var swirlbeamOwnFiles = (function () {
   const maxBytes = 64 * 1024 * 1024;  // the program's loaders read no more
 

@@ -14,7 +14,10 @@
   const icons = ['\u26a0\ufe0f', '\u26d4', '\u2753', '\u2139\ufe0f'];  // MessageIcon's order
   const params = new URLSearchParams(location.search);
   const testMode = params.has('frame') ? 'frame' : params.has('trace') ? 'trace' : null;
-  const $ = (id) => document.getElementById(id);
+  /** The page's own elements, which index.html always has. @returns {HTMLElement} */
+  const $ = (id) => /** @type {HTMLElement} */ (document.getElementById(id));
+  const resolution = () => /** @type {HTMLSelectElement} */ ($('resolution'));
+  const input = (id) => /** @type {HTMLInputElement} */ ($(id));
   let playingFullScreen = false;
   let state = 'loading';  // loading, begun, form, starting, playing, ended
   let largestView = [0, 0];  // the largest viewport WebGL draws, which caps the canvas
@@ -29,7 +32,7 @@
     }, 0);
   }));
 
-  Module.canvas = $('canvas');
+  Module.canvas = /** @type {HTMLCanvasElement} */ ($('canvas'));
   Module.noInitialRun = true;
   Module.preRun = (Module.preRun || []).concat(openStore);
   Module.onRuntimeInitialized = begin;
@@ -244,16 +247,17 @@
 
   // The settings form
 
-  const depthBoxes = () => [$('depth16'), $('depth24'), $('depth32')];
+  const depthBoxes = () => [input('depth16'), input('depth24'), input('depth32')];
 
   function showForm(s) {
     state = 'form';
-    $('resolution').selectedIndex = s.resolution;  // -1 leaves the field empty
-    $('windowed').checked = s.windowed;
-    $('music').checked = s.music;
-    $('dither').checked = s.dither;
+    resolution().selectedIndex = s.resolution;  // -1 leaves the field empty
+    input('windowed').checked = s.windowed;
+    input('music').checked = s.music;
+    input('dither').checked = s.dither;
     depthBoxes().forEach((box, i) => { box.checked = s.depth[i]; });
-    $('dialog').querySelector('.client').disabled = $('media-picker').disabled = false;
+    /** @type {HTMLFieldSetElement} */ ($('dialog').querySelector('.client')).disabled =
+        input('media-picker').disabled = false;
     $('dialog').removeAttribute('aria-busy');
     $('dialog').hidden = false;
     $('own-media').hidden = false;
@@ -270,8 +274,8 @@
     if (state !== 'form') return;
     leaveForm();
     const [d16, d24, d32] = depthBoxes().map((box) => +box.checked);
-    const wanted = call('_web_start', $('resolution').selectedIndex, +$('windowed').checked,
-                        +$('music').checked, +$('dither').checked, d16, d24, d32);
+    const wanted = call('_web_start', resolution().selectedIndex, +input('windowed').checked,
+                        +input('music').checked, +input('dither').checked, d16, d24, d32);
     if (wanted === 1 && !$('stage').requestFullscreen) {
       call('_web_open_windowed');  // iPhone Safari: no full screen for a page, nothing to ask
     } else if (wanted === 1) {
@@ -302,7 +306,7 @@
   });
   // Return starts the show unless a push button has the focus, which then takes it itself.
   $('dialog').addEventListener('keydown', (event) => {
-    if (event.key === 'Enter' && event.target.tagName !== 'BUTTON') {
+    if (event.key === 'Enter' && /** @type {Element} */ (event.target).tagName !== 'BUTTON') {
       event.preventDefault();
       start();
     }
@@ -314,9 +318,14 @@
       const rows = [...xpm.matchAll(/"([^"]*)"/g)].map((m) => m[1]);
       const [width, height, colours] = rows[0].split(/\s+/).map(Number);
       const palette = {};
-      for (const row of rows.slice(1, 1 + colours)) palette[row[0]] = row.match(/#([0-9a-f]{6})/i)[1];
-      const canvas = $('picture');
-      const context = canvas.getContext('2d');
+      for (const row of rows.slice(1, 1 + colours)) {
+        const colour = row.match(/#([0-9a-f]{6})/i);
+        if (!colour) throw new Error('colour "' + row + '" is not #RRGGBB');
+        palette[row[0]] = colour[1];
+      }
+      const canvas = /** @type {HTMLCanvasElement} */ ($('picture'));
+      // A canvas of no other context: never null.
+      const context = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d'));
       const image = context.createImageData(width, height);
       rows.slice(1 + colours).forEach((row, y) => {
         for (let x = 0; x < width; ++x) {
@@ -358,24 +367,27 @@
   document.addEventListener('keydown', (event) => {
     if (event.key !== 'Tab' || !boxesOpen()) return;
     const buttons = [...$('messages').querySelectorAll('.box button')];
-    const next = buttons.indexOf(document.activeElement) + (event.shiftKey ? -1 : 1);
+    const active = document.activeElement;
+    const next = (active ? buttons.indexOf(active) : -1) + (event.shiftKey ? -1 : 1);
     if (next >= 0 && next < buttons.length) return;
     event.preventDefault();
     focusOn(buttons[(next + buttons.length) % buttons.length]);
   });
 
   function openBox(text, caption, icon, answers) {
-    const box = $('message-box').content.firstElementChild.cloneNode(true);
+    const template = /** @type {HTMLTemplateElement} */ ($('message-box'));
+    const box = /** @type {HTMLElement} */ (template.content.children[0].cloneNode(true));
+    const part = (selector) => /** @type {HTMLElement} */ (box.querySelector(selector));
     // Named by its caption and described by its text, for screen readers.
     const id = 'box-' + ++boxCount;
-    box.querySelector('.caption').id = id + '-caption';
-    box.querySelector('.text').id = id + '-text';
+    part('.caption').id = id + '-caption';
+    part('.text').id = id + '-text';
     box.setAttribute('aria-labelledby', id + '-caption');
     box.setAttribute('aria-describedby', id + '-text');
     if (!boxesOpen()) focusBeforeBoxes = document.activeElement;
-    box.querySelector('.caption').textContent = caption;
-    box.querySelector('.icon').textContent = icons[icon] || '';
-    box.querySelector('.text').textContent = text.replace(/\n+$/, '');
+    part('.caption').textContent = caption;
+    part('.icon').textContent = icons[icon] || '';
+    part('.text').textContent = text.replace(/\n+$/, '');
     for (const answer of answers) {  // no destructuring here: emcc's minifier mangles it
       const label = answer[0], onAnswer = answer[1];
       const button = document.createElement('button');
@@ -387,16 +399,16 @@
         returnFocus();
         onAnswer();
       });
-      box.querySelector('.buttons').append(button);
+      part('.buttons').append(button);
     }
     box.addEventListener('keydown', (event) => {
       if (event.key !== 'Escape') return;
       event.preventDefault();
-      box.querySelector('.buttons button:last-child').click();  // OK, or No
+      part('.buttons button:last-child').click();  // OK, or No
     });
     $('messages').append(box);
     holdPageBehind();
-    focusOn(box.querySelector('button'));
+    focusOn(part('button'));
   }
 
   // The focus goes to the next box still open, else back where it was, else to the first control
@@ -525,7 +537,7 @@
     }
     $('stage').hidden = true;
     $('dialog').hidden = true;
-    $('own-media').hidden = $('media-picker').disabled = false;
+    $('own-media').hidden = input('media-picker').disabled = false;
     $('ended-text').textContent = endedWhy || (code === 0 ? 'Swirlbeam has ended.'
                                                           : 'Swirlbeam stopped after an error.');
     $('ended').hidden = false;
@@ -612,8 +624,9 @@
   }
 
   $('media-picker').addEventListener('change', (event) => {
-    takeOwnFiles(event.target.files);
-    event.target.value = '';  // the same file picked again, mended, is news again
+    const picker = /** @type {HTMLInputElement} */ (event.target);
+    takeOwnFiles(picker.files);
+    picker.value = '';  // the same file picked again, mended, is news again
   });
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
@@ -623,7 +636,7 @@
   document.addEventListener('drop', (event) => {
     event.preventDefault();
     document.body.classList.remove('dropping');
-    takeOwnFiles(event.dataTransfer.files);
+    if (event.dataTransfer) takeOwnFiles(event.dataTransfer.files);
   });
   $('default-media').addEventListener('click', () => {
     const names = ownFiles();
@@ -700,7 +713,7 @@
         $('trace').hidden = false;
         $('stage').hidden = true;
       }
-      document.title = testMode + ' ' + params.get(testMode);
+      document.title = testMode + ' ' + params.get(/** @type {string} */ (testMode));
     };
     slice();
   }

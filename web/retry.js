@@ -1,6 +1,8 @@
 // Downloads that outlast a network hiccup: a connection that fails, breaks off or stalls, or a
 // server that is briefly unavailable, is tried again a few times after a short, growing pause
 // before the loader names the failure. Loaded before loader.js, which uses it.
+/* exported swirlbeamRetry */
+// eslint-disable-next-line no-var -- a property of the window, for the other scripts
 var swirlbeamRetry = (function () {
   const pauses = [250, 500, 1000, 2000];  // before each new try: five tries in all
   const stallSeconds = 10;  // with no byte coming, a download is given up and tried again

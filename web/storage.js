@@ -5,6 +5,8 @@
 // transaction aborted (quota): here each change writes or deletes its own entries, and other tabs
 // hear of each change. A read with no answer in time counts as failed; a write is waited for to
 // its real end (another tab may hold the database for a while), and the caller told it is slow.
+/* exported swirlbeamStorage */
+// eslint-disable-next-line no-var -- a property of the window, for the other scripts
 var swirlbeamStorage = (function () {
   const databaseName = '/store';
   const tableName = 'FILE_DATA';
@@ -54,8 +56,9 @@ var swirlbeamStorage = (function () {
         const request = indexedDB.open(databaseName, 21);  // throws where data is blocked
         request.onupgradeneeded = () => {
           const db = request.result;
-          const table = db.objectStoreNames.contains(tableName)
-              ? request.transaction.objectStore(tableName) : db.createObjectStore(tableName);
+          const table = db.objectStoreNames.contains(tableName)  // an upgrade has its transaction
+              ? /** @type {IDBTransaction} */ (request.transaction).objectStore(tableName)
+              : db.createObjectStore(tableName);
           if (!table.indexNames.contains('timestamp')) {
             table.createIndex('timestamp', 'timestamp', {unique: false});
           }
@@ -113,6 +116,7 @@ var swirlbeamStorage = (function () {
   // Each entry is read on its own, so that one the browser cannot read back fails alone.
   function readAll() {
     return transact('readonly', (table) => {
+      /** @type {{value: {files: Object<string, Uint8Array>, damaged: string[]}}} */
       const result = {value: {files: {}, damaged: []}};
       table.getAllKeys().onsuccess = (event) => {
         for (const entryKey of event.target.result) {
@@ -144,6 +148,7 @@ var swirlbeamStorage = (function () {
 
   function read(name) {
     return transact('readonly', (table) => {
+      /** @type {{value: Uint8Array | null}} */
       const result = {value: null};
       table.get(key(name)).onsuccess = (event) => { result.value = bytesOf(event.target.result); };
       return result;

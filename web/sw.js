@@ -5,8 +5,10 @@ const build = {"id": "unbuilt", "files": {}};  // this build's files: written in
 // and the page runs the new build when it starts again (loader.js), never under a running show.
 // A cache is this build's at this worker's scope: another copy of the site on the same origin (a
 // stable and a test copy at two paths) keeps its own, which this worker never touches.
+// The global scope as a service worker's: the checker's library types it as any worker's.
+const sw = /** @type {ServiceWorkerGlobalScope} */ (/** @type {unknown} */ (self));
 const prefix = 'swirlbeam-';
-const scope = self.registration.scope;
+const scope = sw.registration.scope;
 const cacheName = prefix + build.id + ' ' + scope;
 // What each file is served as from the cache, whatever the host sent.
 const types = {html: 'text/html; charset=utf-8', css: 'text/css', js: 'text/javascript',
@@ -51,7 +53,7 @@ async function fill() {
 // The pages of this scope hear when the copy could not be kept (a full storage quota, a download
 // that failed), since nothing else would show them.
 async function tell(error) {
-  const pages = await self.clients.matchAll({type: 'window', includeUncontrolled: true});
+  const pages = await sw.clients.matchAll({type: 'window', includeUncontrolled: true});
   const why = error && error.name === 'QuotaExceededError' ? 'quota' : 'download';
   for (const page of pages) page.postMessage({notKept: why});
 }
@@ -64,22 +66,22 @@ function fillOrTell() {
 // their next start then loads the new one whole. Left waiting, it would take over in the middle
 // of such a page's reload, which Chromium lets the old worker answer: the old page with the new
 // program, or a reload that never finishes.
-self.addEventListener('install', (event) => event.waitUntil(fillOrTell().then(() =>
-  self.skipWaiting())));
+sw.addEventListener('install', (event) => event.waitUntil(fillOrTell().then(() =>
+  sw.skipWaiting())));
 
 // Once active, the other builds' caches of this scope go, and so do caches named before they
 // named their scope.
 const ours = (name) =>
   name.startsWith(prefix) && (name.endsWith(' ' + scope) || !name.includes(' '));
-self.addEventListener('activate', (event) => event.waitUntil((async () => {
+sw.addEventListener('activate', (event) => event.waitUntil((async () => {
   for (const name of await caches.keys()) {
     if (ours(name) && name !== cacheName) await caches.delete(name);
   }
-  await self.clients.claim();
+  await sw.clients.claim();
 })()));
 
 // The build's files from its cache; anything else from the network, as without a worker.
-self.addEventListener('fetch', (event) => {
+sw.addEventListener('fetch', (event) => {
   const request = event.request;
   if (request.method !== 'GET') return;
   const url = new URL(request.url);

@@ -92,7 +92,7 @@ for file in index.html retry.js loader.js sw.js build.json swirlbeam.js swirlbea
   [ -s "$build_root/src/swirlbeam/build-web/site/$file" ] || fail "the site has no $file"
 done
 say "browser site built after $(elapsed)"
-# axe-core comes from npm, through the registry this machine's npm is set up to use, if any.
+# axe-core, ESLint and TypeScript come from npm, through the registry this machine's npm is set up to use, if any.
 npm_registry=$(npm config get registry 2>/dev/null || true)
 # ... and the certificates that npm is set up to trust for it, which a fresh root lacks.
 npm_cafile=$(npm config get cafile 2>/dev/null || true)
@@ -101,11 +101,19 @@ if [ -n "$npm_cafile" ] && [ -f "$npm_cafile" ]; then
   cp "$npm_cafile" "$build_root/etc/npm-ca.crt"
   root_cafile=/etc/npm-ca.crt
 fi
+# Runs the command line $2 in root $1 with those settings.
+in_root_npm() {
+  in_root "$1" npm_config_registry="$npm_registry" npm_config_cafile="$root_cafile" bash -c '
+    [ -n "$npm_config_registry" ] || unset npm_config_registry
+    [ -n "$npm_config_cafile" ] || unset npm_config_cafile
+    cd /src/swirlbeam && '"$2"
+}
+say "the page's scripts linted and type-checked there, with ESLint and TypeScript from npm"
+in_root_npm "$build_root" 'bash scripts/ci/lint-web.sh' >"$work/lint.log" 2>&1 ||
+  { tail -n 30 "$work/lint.log" >&2; fail "scripts/ci/lint-web.sh"; }
+say "the page's scripts passed after $(elapsed)"
 say "a frame by address in the three browser engines there, and the page's accessibility (tests/web)"
-in_root "$build_root" npm_config_registry="$npm_registry" npm_config_cafile="$root_cafile" \
-  bash -c 'cd /src/swirlbeam &&
-  [ -n "$npm_config_registry" ] || unset npm_config_registry
-  [ -n "$npm_config_cafile" ] || unset npm_config_cafile
+in_root_npm "$build_root" '
   SWIRLBEAM_AXE=$(bash scripts/lib/axe-core.sh) && export SWIRLBEAM_AXE &&
   SWIRLBEAM_SITE=build-web/site SWIRLBEAM_BUILD=build xvfb-run -a -s "-screen 0 1280x1024x24" \
   python3 -m pytest -q -p no:cacheprovider tests/web -k "test_engine_frame_address or axe"' \
