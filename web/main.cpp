@@ -175,7 +175,7 @@ EMSCRIPTEN_KEEPALIVE void web_quit() {
 EMSCRIPTEN_KEEPALIVE void web_restore_picture() {
   remake_gl_context_objects();
   if (!restore_scene_gl()) {
-    report_fatal("load_jpeg():\nUnable to load a texture from a JPEG file!", "Error");
+    report_fatal(texture_load_failure, "Error");
     emscripten_cancel_main_loop();
     page_ended(fatal_exit_code);
     return;
@@ -205,7 +205,7 @@ int main() {
     return 0;
   }
   if (!size_showable(settings.width, settings.height)) {  // kept by an earlier page
-    show_message("Unable to load the configuration !\n", "Error", MessageIcon::exclamation);
+    show_message(settings_load_failure, "Error", MessageIcon::exclamation);
     page_ended(fatal_exit_code);
     return 0;
   }

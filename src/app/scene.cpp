@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "app/effects.h"
+#include "app/media_files.h"
 #include "app/report_fatal.h"
 #include "app/sound_handles.h"
 #include "comets/comet.h"
@@ -21,13 +22,15 @@ std::uint32_t logo2_texture;
 std::uint32_t web_texture;
 std::uint32_t thanks_texture;
 
+const char* const texture_load_failure = "load_jpeg():\nUnable to load a texture from a JPEG file!";
+
 namespace {
 
 // A picture that cannot be loaded ends the program here, before the scene goes on.
 std::uint32_t load_texture(const char* file_name, bool repeat) {
   const std::uint32_t texture = load_jpeg(file_name, repeat);
   if (texture != 0) return texture;
-  report_fatal("load_jpeg():\nUnable to load a texture from a JPEG file!", "Error");
+  report_fatal(texture_load_failure, "Error");
   std::exit(fatal_exit_code);
 }
 
@@ -36,10 +39,10 @@ struct Picture {
   const char* file_name;
   bool repeat;  // the smoke is the only picture drawn past its edges
 };
-const Picture pictures[] = {
-    {comet_texture, "texture.jpg", false}, {smoke_texture, "smoke.jpg", true},
-    {logo_texture, "logo.jpg", false},     {logo2_texture, "logo2.jpg", false},
-    {web_texture, "web.jpg", false},       {thanks_texture, "thanks.jpg", false}};
+const Picture pictures[picture_file_count] = {
+    {comet_texture, picture_files[0], false}, {smoke_texture, picture_files[1], true},
+    {logo_texture, picture_files[2], false},  {logo2_texture, picture_files[3], false},
+    {web_texture, picture_files[4], false},   {thanks_texture, picture_files[5], false}};
 
 void load_textures() {
   for (const Picture& picture : pictures) {

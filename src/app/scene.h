@@ -15,6 +15,9 @@ std::uint32_t calendar_seed();
 // Where the set-up takes its seed; tools that must repeat a show replace it.
 extern std::uint32_t (*scene_seed)();
 
+// Its message when a picture cannot be loaded.
+extern const char* const texture_load_failure;
+
 // Loads the pictures, starts the music, sets the fixed OpenGL state and creates the comets.
 // Needs the rendering context current. A picture that cannot be loaded ends the program.
 void set_up_scene();

@@ -9,18 +9,12 @@ Sample* thanks_sample;
 
 namespace {
 
-struct SampleFile {
-  const char* name;
-  Sample** handle;
-};
-const SampleFile sample_files[sample_file_count] = {{"strike.wav", &strike_sample},
-                                                    {"swirlbeam.wav", &swirlbeam_sample},
-                                                    {"thanks.wav", &thanks_sample}};
+Sample** const sample_handles[sample_file_count] = {&strike_sample, &swirlbeam_sample,
+                                                    &thanks_sample};
 
 }  // namespace
 
 bool load_sample_file(int index) {
-  const SampleFile& file = sample_files[index];
-  *file.handle = load_sample(file.name);
-  return *file.handle != nullptr;
+  *sample_handles[index] = load_sample(sample_files[index]);
+  return *sample_handles[index] != nullptr;
 }

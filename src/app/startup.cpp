@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/media_files.h"
 #include "app/show_window.h"
 #include "app/sound_handles.h"
 #include "app/timeline.h"
@@ -10,6 +11,7 @@
 #include "platform/sound.h"
 #include "platform/timer.h"
 
+const char* const settings_load_failure = "Unable to load the configuration !\n";
 const char* const sound_start_failure = "Unable to install the FMOD!!";
 const char* const music_load_failure = "Unable to load a music!!";
 const char* const sample_load_failure = "Unable to load a sample!!";
@@ -20,7 +22,7 @@ bool sound_output_missing = false;
 
 bool load_settings() {
   if (read_settings_file(settings_file_name, settings)) return true;
-  show_message("Unable to load the configuration !\n", "Error", MessageIcon::exclamation);
+  show_message(settings_load_failure, "Error", MessageIcon::exclamation);
   return false;
 }
 
@@ -42,7 +44,7 @@ const char* start_sound_output(bool audible) {
 const char* load_sound_step(int step, bool audible) {
   if (step == 0) return start_sound_output(audible);
   if (step == 1) {
-    song = load_song("music.dat");
+    song = load_song(music_file);
     return song != nullptr ? nullptr : music_load_failure;
   }
   return load_sample_file(step - 2) ? nullptr : sample_load_failure;

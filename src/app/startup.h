@@ -6,8 +6,9 @@
 
 class FrameTimer;
 
-// Reads config.dat into `settings`. False after "Unable to load the configuration !" was shown.
+// Reads config.dat into `settings`. False after settings_load_failure was shown.
 bool load_settings();
+extern const char* const settings_load_failure;
 // The fatal messages of load_sound, one for each step.
 extern const char* const sound_start_failure;
 extern const char* const music_load_failure;

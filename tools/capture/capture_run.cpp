@@ -15,6 +15,7 @@
 
 #include "app/effects.h"
 #include "app/frame.h"
+#include "app/media_files.h"
 #include "bench.h"
 #include "contact_sheet.h"
 #include "output_check.h"
@@ -195,8 +196,7 @@ void print_bench_header(const CaptureOptions& o) {
 // The pictures the scene loads, tried before anything is written: the scene itself would end the
 // program with the show's own message and status.
 bool show_pictures_load() {
-  for (const char* name :
-       {"texture.jpg", "smoke.jpg", "logo.jpg", "logo2.jpg", "web.jpg", "thanks.jpg"}) {
+  for (const char* name : picture_files) {
     JpegPicture picture;
     if (!decode_jpeg_file(name, picture))
       return complain(std::string(name) + ": not a picture the show can load");

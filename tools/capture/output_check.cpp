@@ -8,13 +8,18 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
+#include "app/media_files.h"
+#include "core/settings.h"
 #include "video_formats.h"
 #include "video_pipe.h"
 
-const std::vector<std::string> show_media_files = {
-    "config.dat", "texture.jpg", "smoke.jpg",  "logo.jpg",      "logo2.jpg", "web.jpg",
-    "thanks.jpg", "music.dat",   "strike.wav", "swirlbeam.wav", "thanks.wav"};
+const std::vector<std::string> show_media_files = [] {
+  std::vector<std::string> names = {settings_file_name};
+  names.insert(names.end(), std::begin(media_files), std::end(media_files));
+  return names;
+}();
 
 namespace {
 
