@@ -3,12 +3,22 @@
 # test suite headless under Xvfb with Mesa's software OpenGL. The real display-mode tests start an
 # Xorg server of their own (dummy driver, installed by install-deps.sh). Then the browser build is
 # tested in Chromium, Firefox and WebKitGTK.
+#   bash scripts/test.sh            everything, as CI runs it
+#   bash scripts/test.sh --quick    the plain build's unit tests alone, for everyday work: no
+#                                   end-to-end, hardening or install cases, no browsers, no root
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+jobs=$(nproc)
+if [ "${1:-}" = --quick ]; then
+  cmake -S . -B build -DSWIRLBEAM_WERROR=ON >/dev/null
+  cmake --build build -j "$jobs"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    ctest --test-dir build --output-on-failure -j "$jobs" -LE '^(e2e|hardening|install)$'
+fi
+
 bash scripts/install-deps.sh
 
-jobs=$(nproc)
 run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DSWIRLBEAM_WERROR=ON "$@" >/dev/null
