@@ -45,6 +45,11 @@ void present(SDL_Window* window);
 
 }  // namespace window_backend
 
+// How much larger than its chosen size a window must be to look that size on this desktop: the
+// desktop's own scale (2 on a 200 % screen), 1 where it has none (and on a page, whose canvas
+// the browser scales).
+float window_scale();
+
 // Textures: what each platform's GL does its own way when a picture becomes one.
 
 // Uploads the picture and its mipmap levels into the texture bound to GL_TEXTURE_2D, setting

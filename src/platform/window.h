@@ -12,9 +12,6 @@ struct OpenedWindow {
   const char* error = nullptr;
 };
 
-// How much larger than its chosen size a window must be to look that size on this desktop: the
-// desktop's own scale (2 on a 200 % screen), 1 where it has none.
-float window_scale();
 // Makes the window (or the full-screen mode, asking to fall back to a window when it is not
 // offered), the context, made current, and the projection. A window, not a full-screen mode, is
 // made `scale` times the chosen size where the desktop does not enlarge it itself, and drawn at

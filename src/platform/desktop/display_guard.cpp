@@ -61,6 +61,15 @@ bool is_x11() {
   return driver != nullptr && SDL_strcmp(driver, "x11") == 0;
 }
 
+// Where the build says it installs and packages the guard; a project that builds src/ on its own
+// finds it beside the program.
+#ifndef SWIRLBEAM_GUARD_INSTALLED
+#define SWIRLBEAM_GUARD_INSTALLED ""
+#endif
+#ifndef SWIRLBEAM_GUARD_PACKAGED
+#define SWIRLBEAM_GUARD_PACKAGED ""
+#endif
+
 // Beside our own executable (the build folder, or an installed bin folder), in our libexec folder
 // beside that, or where it was installed or packaged.
 std::string find_guard() {
