@@ -50,19 +50,6 @@ void load_textures() {
   }
 }
 
-void set_fixed_gl_state() {
-  glShadeModel(GL_SMOOTH);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glClearDepth(1.0);
-  glDisable(GL_DEPTH_TEST);  // drawing order alone decides the layering
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // additive
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-  glEnable(GL_TEXTURE_2D);
-  glEnable(GL_CULL_FACE);
-  if (settings.dither == 0) glDisable(GL_DITHER);
-}
-
 // Red, then green, then blue, each fading in about a thousand steps after the one before.
 void create_show_comets() {
   const auto position_factor = static_cast<float>(10.0 / rng_max);
@@ -102,14 +89,14 @@ bool restore_scene_gl() {
   for (const Picture& picture : pictures) {
     if (!reload_jpeg(picture.texture, picture.file_name, picture.repeat)) return false;
   }
-  set_fixed_gl_state();
+  set_show_gl_state(settings.dither != 0);
   return true;
 }
 
 void set_up_scene() {
   load_textures();
   play_song(song);
-  set_fixed_gl_state();
+  set_show_gl_state(settings.dither != 0);
   reset_comets();
   effects.scene_angle = 0.0f;
   rng_seed(scene_seed());

@@ -88,3 +88,16 @@ void draw_quad(float w, float h, float z, const TexCoord* coords, const Rgba* ve
   }
   glEnd();
 }
+
+void set_show_gl_state(bool dither) {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClearDepth(1.0);
+  glDisable(GL_DEPTH_TEST);  // drawing order alone decides the layering
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // additive
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_CULL_FACE);
+  if (!dither) glDisable(GL_DITHER);
+}

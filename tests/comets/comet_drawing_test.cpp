@@ -55,12 +55,7 @@ class CometDrawing : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(context.ok());
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glClearColor(0, 0, 0, 0);
+    set_show_gl_state(true);
 
     // Plain white, so a sprite shows its colour and alpha with sharp edges.
     const std::vector<std::uint8_t> white(64 * 64 * 3, 255);

@@ -128,11 +128,7 @@ int main(int argc, char** argv) {
                  window.error != nullptr ? window.error : "");
     return 1;
   }
-  glDisable(GL_DEPTH_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glEnable(GL_TEXTURE_2D);
-  glEnable(GL_CULL_FACE);
+  set_show_gl_state(true);
   create_three_moving_comets(make_glow_texture());
   for (int i = 0; i < comet_count; ++i) comets[i].alpha = 1.0f;
 
