@@ -1,6 +1,5 @@
 #include "app/scene.h"
 
-
 #include <cstdlib>
 #include <ctime>
 
