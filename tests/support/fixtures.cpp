@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "support/jpeg_fixtures.h"
+#include "wav_file.h"
 
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -36,10 +37,6 @@ namespace {
 void put_be16(std::vector<unsigned char>& out, unsigned value) {
   out.push_back(static_cast<unsigned char>(value >> 8));
   out.push_back(static_cast<unsigned char>(value));
-}
-
-void put_le(std::vector<unsigned char>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
 void put_text(std::vector<unsigned char>& out, const char* text, std::size_t width) {
@@ -86,25 +83,11 @@ std::vector<unsigned char> test_module() {
 
 std::vector<unsigned char> test_wav(int peak, double seconds, int rate) {
   const auto frames = static_cast<std::uint32_t>(seconds * rate);
-  std::vector<unsigned char> w;
-  put_text(w, "RIFF", 4);
-  put_le(w, 36 + frames * 2, 4);
-  put_text(w, "WAVE", 4);
-  put_text(w, "fmt ", 4);
-  put_le(w, 16, 4);
-  put_le(w, 1, 2);  // PCM
-  put_le(w, 1, 2);  // mono
-  put_le(w, static_cast<std::uint32_t>(rate), 4);
-  put_le(w, static_cast<std::uint32_t>(rate) * 2, 4);
-  put_le(w, 2, 2);
-  put_le(w, 16, 2);
-  put_text(w, "data", 4);
-  put_le(w, frames * 2, 4);
+  std::vector<std::int16_t> square(frames);
   for (std::uint32_t i = 0; i < frames; ++i) {
-    const int value = (i / 50) % 2 == 0 ? peak : -peak;
-    put_le(w, static_cast<std::uint32_t>(static_cast<std::int16_t>(value)) & 0xFFFF, 2);
+    square[i] = static_cast<std::int16_t>((i / 50) % 2 == 0 ? peak : -peak);
   }
-  return w;
+  return encode_wav(square, 1, rate);
 }
 
 namespace {

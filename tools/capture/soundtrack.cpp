@@ -1,40 +1,25 @@
 #include "soundtrack.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/sound.h"
 #include "replay/show_clock.h"
+#include "wav_file.h"
 
 namespace {
-
-void put_u32(unsigned char* at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 void put_u16(unsigned char* at, std::uint16_t v) {
   at[0] = static_cast<unsigned char>(v);
   at[1] = static_cast<unsigned char>(v >> 8);
 }
 
-constexpr int wav_header_bytes = 44;
 constexpr int bytes_per_frame = 4;  // two 16-bit channels
 
-void make_header(unsigned char (&h)[wav_header_bytes], int rate, std::uint64_t frames) {
-  const auto data_bytes = static_cast<std::uint32_t>(frames * bytes_per_frame);
-  std::memcpy(h, "RIFF", 4);
-  put_u32(h + 4, 36 + data_bytes);
-  std::memcpy(h + 8, "WAVEfmt ", 8);
-  put_u32(h + 16, 16);  // PCM format block
-  put_u16(h + 20, 1);   // PCM
-  put_u16(h + 22, 2);   // channels
-  put_u32(h + 24, static_cast<std::uint32_t>(rate));
-  put_u32(h + 28, static_cast<std::uint32_t>(rate * bytes_per_frame));
-  put_u16(h + 32, bytes_per_frame);
-  put_u16(h + 34, 16);
-  std::memcpy(h + 36, "data", 4);
-  put_u32(h + 40, data_bytes);
+std::array<unsigned char, wav_header_bytes> make_header(int rate, std::uint64_t frames) {
+  return wav_header(2, rate, static_cast<std::uint32_t>(frames * bytes_per_frame));
 }
 
 bool little_endian() {
@@ -54,9 +39,8 @@ bool WavWriter::open(const std::string& path, int rate, std::string& error) {
   path_ = path;
   frames_ = 0;
   file_ = std::fopen(path.c_str(), "wb");
-  unsigned char header[wav_header_bytes];
-  make_header(header, rate, 0);
-  if (file_ == nullptr || std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
+  const auto header = make_header(rate, 0);
+  if (file_ == nullptr || std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
     error = path + ": " + std::strerror(errno);
     return false;
   }
@@ -89,10 +73,9 @@ void WavWriter::abandon() {
 
 bool WavWriter::close(std::string& error) {
   if (file_ == nullptr) return true;
-  unsigned char header[wav_header_bytes];
-  make_header(header, rate_, frames_);
+  const auto header = make_header(rate_, frames_);
   bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
-            std::fwrite(header, 1, sizeof header, file_) == sizeof header;
+            std::fwrite(header.data(), 1, header.size(), file_) == header.size();
   ok = ok && std::ferror(file_) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;

@@ -35,7 +35,7 @@ void write_picture(const std::string& path, const Picture& picture) {
 }
 
 void write_cue(const std::string& path, const Signal& cue) {
-  write_file(path, encode_wav(to_pcm(cue), static_cast<int>(sample_rate)));
+  write_file(path, encode_mono_wav(to_pcm(cue), static_cast<int>(sample_rate)));
 }
 
 // Windowed 640 x 480 at 32 bits, music on, dithering on.

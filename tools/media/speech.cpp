@@ -55,7 +55,7 @@ Signal speak(const std::string& text, const std::string& scratch_file) {
   std::remove(scratch_file.c_str());
   Signal voice_signal;
   int rate = 0;
-  if (!decode_wav(bytes, voice_signal, rate) || voice_signal.empty())
+  if (!decode_wav_signal(bytes, voice_signal, rate) || voice_signal.empty())
     throw std::runtime_error("espeak-ng wrote no usable sound for \"" + text + "\"");
   return resample(voice_signal, rate);
 }

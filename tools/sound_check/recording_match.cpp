@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <limits>
+#include <utility>
+
+#include "wav_file.h"
 
 namespace {
 
 constexpr long coarse = 8;  // frames averaged for the first, coarse search
-
-std::uint32_t u32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 // Mono (left + right) of frames [from, from + count); outside the signal, zeros.
 std::vector<float> mono(const StereoPcm& pcm, long from, long count) {
@@ -79,33 +76,19 @@ double energy_db(double difference, double reference) {
 }  // namespace
 
 bool read_stereo_wav(const std::string& path, StereoPcm& pcm, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
-      std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
+  PcmWav wav;
+  if (!read_wav_file(path, wav)) {
     error = path + ": not a WAV file";
     return false;
   }
-  bool format_ok = false;
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
-    const unsigned char* chunk = bytes.data() + at;
-    const std::size_t size = u32(chunk + 4);
-    if (std::memcmp(chunk, "fmt ", 4) == 0 && at + 8 + 16 <= bytes.size()) {
-      const unsigned char* f = chunk + 8;
-      format_ok = (f[0] | f[1] << 8) == 1 && (f[2] | f[3] << 8) == 2 && (f[14] | f[15] << 8) == 16;
-      pcm.rate = static_cast<int>(u32(f + 4));
-    } else if (std::memcmp(chunk, "data", 4) == 0) {
-      if (!format_ok) break;
-      const std::size_t available = bytes.size() - at - 8;
-      const std::size_t count = std::min(size, available) / 2;
-      pcm.samples.resize(count - count % 2);
-      std::memcpy(pcm.samples.data(), chunk + 8, pcm.samples.size() * 2);
-      return true;
-    }
-    at += 8 + size + size % 2;
+  if (wav.format != 1 || wav.channels != 2 || wav.bits != 16) {
+    error = path + ": no 16-bit stereo PCM data";
+    return false;
   }
-  error = path + ": no 16-bit stereo PCM data";
-  return false;
+  pcm.rate = wav.rate;
+  pcm.samples = std::move(wav.samples);
+  pcm.samples.resize(pcm.samples.size() - pcm.samples.size() % 2);
+  return true;
 }
 
 long find_lag(const StereoPcm& recording, const StereoPcm& reference, long from, long length,

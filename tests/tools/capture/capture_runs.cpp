@@ -9,6 +9,7 @@
 
 #include "support/fixtures.h"
 #include "video_pipe.h"
+#include "wav_file.h"
 
 std::vector<std::string> read_lines(const std::string& path) {
   std::vector<std::string> lines;
@@ -49,12 +50,11 @@ std::string json_value(const std::string& line, const std::string& name) {
 
 Wav read_wav(const std::string& path) {
   Wav wav;
-  const auto b = read_bytes(path);
-  if (b.size() < 44 || std::memcmp(b.data(), "RIFF", 4) != 0) return wav;
-  wav.channels = b[22];
-  wav.rate = b[24] | b[25] << 8 | b[26] << 16 | static_cast<std::uint32_t>(b[27]) << 24;
-  wav.samples.resize((b.size() - 44) / 2);
-  std::memcpy(wav.samples.data(), b.data() + 44, wav.samples.size() * 2);
+  PcmWav file;
+  if (!read_wav_file(path, file)) return wav;
+  wav.rate = static_cast<std::uint32_t>(file.rate);
+  wav.channels = file.channels;
+  wav.samples = std::move(file.samples);
   return wav;
 }
 
