@@ -26,7 +26,7 @@ EMSCRIPTEN_KEEPALIVE int web_capture_open(unsigned seed, int width, int height) 
     close_show();
     return 0;
   }
-  return open_show_window({width, height, seed, false}) ? 1 : 0;
+  return create_session_window({width, height, seed, false}) ? 1 : 0;
 }
 
 // Runs up to `count` more frames towards `last`; only `last` is drawn in full. With `traced`,

@@ -75,8 +75,8 @@ void run_owed_frames() {
 
 bool opening_full_screen = false;
 
-void open_show_now() {
-  if (!open_show(timer, opening_full_screen)) {
+void begin_show_now() {
+  if (!begin_show(timer, opening_full_screen)) {
     page_ended(fatal_exit_code);  // the window's message has said why
     return;
   }
@@ -97,7 +97,7 @@ void run_start_step(void* index) {
   if (step + 1 < load_sound_steps) {
     emscripten_async_call(run_start_step, reinterpret_cast<void*>(step + 1), 0);
   } else {
-    open_show_now();
+    begin_show_now();
   }
 }
 

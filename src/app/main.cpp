@@ -32,7 +32,7 @@ int main() {
 
   // Window, scene and clock, then the show
   FrameTimer timer;
-  if (!open_show(timer, settings.fullscreen != 0)) return 0;
+  if (!begin_show(timer, settings.fullscreen != 0)) return 0;
   const int exit_code = run_main_loop(timer, start_time, window_frame_io);
   shutdown();
   return exit_code;

@@ -36,7 +36,7 @@ void shutdown() {
 }
 
 bool pump_messages(int& quit_code) {
-  if (!pump_window_events(keys, active)) return true;
+  if (pump_window_events(keys, active)) return true;
   quit_code = 0;
   return false;
 }

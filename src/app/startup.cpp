@@ -64,7 +64,7 @@ bool save_settings() {
   return false;
 }
 
-bool open_show(FrameTimer& timer, bool fullscreen) {
+bool begin_show(FrameTimer& timer, bool fullscreen) {
   if (!create_window("Swirlbeam", settings.width, settings.height, settings.color_bits,
                      fullscreen)) {
     shutdown();  // the sound may still be open after a refused full screen

@@ -31,4 +31,4 @@ extern const char* const no_sound_output_notice;
 bool save_settings();
 // Makes the window with the scene set up in it, then starts `timer` and takes `start_time`.
 // False after the failure was shown, with everything released.
-bool open_show(FrameTimer& timer, bool fullscreen);
+bool begin_show(FrameTimer& timer, bool fullscreen);

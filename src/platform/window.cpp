@@ -109,7 +109,7 @@ bool pump_window_events(bool (&keys)[key_count], bool& active) {
   active_flag = &active;
   pump_events(keys, handle_window_event, quit_posted);
   if (window_backend::quit_asked()) quit_posted = true;
-  return quit_posted;
+  return !quit_posted;
 }
 
 void present_frame() {

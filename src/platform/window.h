@@ -29,6 +29,7 @@ struct ViewSize {
 // The viewport resize_view set last.
 ViewSize current_view();
 // Takes every pending event: keys by virtual-key code into `keys`, whether the window is in use
-// into `active`. True once a quit was asked for (the window closed, Ctrl+C, SIGTERM); it stays so.
+// into `active`. False once a quit was asked for (the window closed, Ctrl+C, SIGTERM), and from
+// then on.
 bool pump_window_events(bool (&keys)[key_count], bool& active);
 void present_frame();

@@ -34,7 +34,7 @@ bool load_show_sound(const char* program, bool audible) {
   return false;
 }
 
-bool open_show_window(const ShowSession& session) {
+bool create_session_window(const ShowSession& session) {
   settings.fullscreen = 0;
   settings.music = 0;
   settings.color_bits = 32;

@@ -18,6 +18,6 @@ void use_offscreen_video();
 // stderr, after the name of the `program` that runs the show.
 bool load_show_sound(const char* program, bool audible = false);
 // Creates the window (and so sets up the scene). False after the failure was reported.
-bool open_show_window(const ShowSession& session);
+bool create_session_window(const ShowSession& session);
 // Releases everything, as the show's end does.
 void close_show();

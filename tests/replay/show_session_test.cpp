@@ -30,7 +30,7 @@ class StartedShow : public ::testing::Test {
 };
 
 TEST_F(StartedShow, SetUpDrawsTwentyOneNumbersFromTheOptionsSeed) {
-  ASSERT_TRUE(open_show_window({64, 48, 987654321u, false}));
+  ASSERT_TRUE(create_session_window({64, 48, 987654321u, false}));
   std::uint32_t expected = 987654321u;
   for (int i = 0; i < 21; ++i) expected = expected * 214013u + 2531011u;
   EXPECT_EQ(rng_state(), expected);
@@ -42,12 +42,12 @@ TEST_F(StartedShow, SoftwareRasteriserGetsAThreadMoreThanCoresUnlessTheUserChose
   const long cores = sysconf(_SC_NPROCESSORS_ONLN);
   if (cores < 2) GTEST_SKIP() << "one core: left to Mesa";
   unsetenv("LP_NUM_THREADS");
-  ASSERT_TRUE(open_show_window({64, 48, 1, false}));
+  ASSERT_TRUE(create_session_window({64, 48, 1, false}));
   EXPECT_STREQ(getenv("LP_NUM_THREADS"), std::to_string(cores + 1).c_str());
   close_show();
   ASSERT_TRUE(load_show_sound("show_session_test"));
   setenv("LP_NUM_THREADS", "1", 1);
-  ASSERT_TRUE(open_show_window({64, 48, 1, false}));
+  ASSERT_TRUE(create_session_window({64, 48, 1, false}));
   EXPECT_STREQ(getenv("LP_NUM_THREADS"), "1");
   unsetenv("LP_NUM_THREADS");
 }

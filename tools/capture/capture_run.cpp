@@ -252,7 +252,7 @@ int run_capture(const CaptureOptions& o) {
   }
 
   const auto started = Clock::now();
-  if (!open_show_window({o.width, o.height, o.seed, !outputs.sound_path.empty()})) {
+  if (!create_session_window({o.width, o.height, o.seed, !outputs.sound_path.empty()})) {
     outputs.abandon();
     return 1;
   }

@@ -58,7 +58,7 @@ int run_live_play(const CaptureOptions& o) {
     close_show();
     return 1;
   }
-  if (!open_show_window({o.width, o.height, o.seed, true})) return 1;
+  if (!create_session_window({o.width, o.height, o.seed, true})) return 1;
   run_up_to(o.from);
 
   // The show's own loop, on a clock that starts at frame `from`.
