@@ -28,9 +28,13 @@ add_subdirectory(src)
 include(cmake/glemu.cmake)
 
 set(site ${CMAKE_BINARY_DIR}/site)
-# The page's scripts run before the program, in this order: page.js uses the other two.
-set(page_scripts ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/own_files.js
-  ${CMAKE_SOURCE_DIR}/web/page.js)
+# The page's scripts run before the program, in this order: each uses those before it, and the
+# page's parts call each other only once all have run.
+set(page_scripts "")
+foreach(script storage own_files page_state page_boxes page_files page_own_media page_show
+    page_form page)
+  list(APPEND page_scripts ${CMAKE_SOURCE_DIR}/web/${script}.js)
+endforeach()
 set(pre_js "")
 foreach(script ${page_scripts})
   list(APPEND pre_js "SHELL:--pre-js ${script}")  # SHELL: keeps each --pre-js

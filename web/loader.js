@@ -493,22 +493,27 @@ var swirlbeamLoader = (function () {
 
   // Once the form works (or the program has ended): the worker's first install downloads and
   // checks the whole build again, which must not compete with the program's start-up.
-  function afterStartUp(then) {
-    const ready = () => !$('dialog').hasAttribute('aria-busy') || !$('ended').hidden;
-    const go = () => ('requestIdleCallback' in window ? requestIdleCallback(then, {timeout: 3000})
-                                                       : setTimeout(then, 500));
-    if (ready()) return go();
-    const watch = new MutationObserver(() => {
-      if (!ready()) return;
-      watch.disconnect();
-      go();
-    });
-    watch.observe($('page'), {attributes: true, subtree: true,
-                              attributeFilter: ['aria-busy', 'hidden']});
+  let startedUp = false, afterStartUp = null;
+  function whenStartedUp(then) {
+    afterStartUp = () => ('requestIdleCallback' in window
+      ? requestIdleCallback(then, {timeout: 3000}) : setTimeout(then, 500));
+    if (startedUp) afterStartUp();
+  }
+
+  // What the page tells the loader (page_form.js, page_show.js).
+  function formReady() {
+    if (startedUp) return;
+    startedUp = true;
+    if (afterStartUp) afterStartUp();
   }
 
   // The browser looks for a new build when the page loads; a show can last, so look again when
   // it has ended and when the page comes back into view.
+  function ended() {
+    formReady();
+    lookForNewVersion();
+  }
+
   function lookForNewVersion() {
     if (registration) registration.update().catch(() => {});  // offline: nothing to find
   }
@@ -551,15 +556,12 @@ var swirlbeamLoader = (function () {
           .then(() => all);
       }).then((all) => {
         run(all[0], all[1], all[2]);
-        if (workers) afterStartUp(keepOffline);
+        if (workers) whenStartedUp(keepOffline);
       });
     }).catch(failWith);
   }
 
   if (workers) {
-    new MutationObserver(() => {
-      if (!$('ended').hidden) lookForNewVersion();
-    }).observe($('ended'), {attributes: true, attributeFilter: ['hidden']});
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'visible') lookForNewVersion();
     });
@@ -567,5 +569,5 @@ var swirlbeamLoader = (function () {
   }
   start();
 
-  return {restart, build: () => build && build.id, gpuReady: () => gpuReady};
+  return {restart, build: () => build && build.id, gpuReady: () => gpuReady, formReady, ended};
 })();

@@ -30,7 +30,7 @@ def test_a_fault_in_any_of_the_page_scripts_fails_the_check_and_is_named(tmp_pat
         path.write_text(text.replace(old, new, 1))
         return text[:text.index(old)].count("\n") + 1  # the fault's line
 
-    put("page.js", "if (state !== 'form') return;", "if (state != 'form') return;")
+    put("page_form.js", "tagName !== 'BUTTON'", "tagName != 'BUTTON'")
     inline = put("index.html", "loading.setAttribute('role', 'alert');",
                  "loading.setAttribute('role');")
     put("sw.js", "const request = event.request;", "const request = event.requests;")
