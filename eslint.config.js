@@ -49,6 +49,10 @@ module.exports = [
     languageOptions: {globals: globals.serviceworker},
   },
   {
+    files: ['web/*_worker.js'],
+    languageOptions: {globals: globals.worker},
+  },
+  {
     files: ['eslint.config.js'],
     languageOptions: {sourceType: 'commonjs', globals: globals.node},
     rules,
