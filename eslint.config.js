@@ -52,6 +52,12 @@ module.exports = [
     files: ['web/*_worker.js'],
     languageOptions: {globals: globals.worker},
   },
+  // Emscripten's library format, and the library functions named in it.
+  {
+    files: ['web/library_*.js'],
+    languageOptions: {globals: {...globals.browser,
+                                ...readOnly(['mergeInto', 'LibraryManager', 'listenOnce'])}},
+  },
   {
     files: ['eslint.config.js'],
     languageOptions: {sourceType: 'commonjs', globals: globals.node},

@@ -55,10 +55,7 @@
   Module.onAbort = (what) => loadFailed(what);
   window.addEventListener('error', (event) => loadFailed(event.message));
   window.addEventListener('unhandledrejection', (event) => {
-    const why = event.reason && event.reason.message || String(event.reason);
-    // SDL resumes its audio on a key or click; a program that ended at once closed it first.
-    if (/AudioContext/.test(why)) return event.preventDefault();
-    loadFailed(why);
+    loadFailed(event.reason && event.reason.message || String(event.reason));
   });
 
   function loadFailed(what) {
