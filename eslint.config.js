@@ -9,6 +9,12 @@ const defines = {
   'loader.js': ['swirlbeamLoader', 'Module'],
   'storage.js': ['swirlbeamStorage'],
   'own_files.js': ['swirlbeamOwnFiles'],
+  'page_state.js': ['swirlbeamPage'],
+  'page_boxes.js': ['swirlbeamBoxes'],
+  'page_files.js': ['swirlbeamFiles'],
+  'page_own_media.js': ['swirlbeamOwnMedia'],
+  'page_show.js': ['swirlbeamShow'],
+  'page_form.js': ['swirlbeamForm'],
 };
 // Emscripten's runtime, which storage.js, own_files.js and page.js run inside.
 const emscripten = ['Module', 'FS', 'addRunDependency', 'removeRunDependency', 'UTF8ToString'];
@@ -33,7 +39,7 @@ module.exports = [
     rules,
   },
   // A new page script joins this list: outside it, it has no browser globals and fails.
-  ...['retry.js', 'loader.js', 'storage.js', 'own_files.js', 'page.js', 'index.html.js'].map(
+  ...[...Object.keys(defines), 'page.js', 'index.html.js'].map(
     (file) => ({
       files: ['web/' + file],
       languageOptions: {globals: {...globals.browser, ...pageGlobals(file)}},
@@ -41,6 +47,16 @@ module.exports = [
   {
     files: ['web/sw.js'],
     languageOptions: {globals: globals.serviceworker},
+  },
+  {
+    files: ['web/*_worker.js'],
+    languageOptions: {globals: globals.worker},
+  },
+  // Emscripten's library format, and the library functions named in it.
+  {
+    files: ['web/library_*.js'],
+    languageOptions: {globals: {...globals.browser,
+                                ...readOnly(['mergeInto', 'LibraryManager', 'listenOnce'])}},
   },
   {
     files: ['eslint.config.js'],

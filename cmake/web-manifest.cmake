@@ -4,8 +4,8 @@
 # after each build, and again on any copy of a site whose files were changed.
 #   cmake -DSITE=build-web/site -P cmake/web-manifest.cmake
 cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
-set(names index.html page.css retry.js loader.js manifest.webmanifest comet_swirl.xpm icon.png
-  swirlbeam.js swirlbeam.wasm swirlbeam.data)
+set(names index.html page.css retry.js loader.js checker_worker.js gpu_worker.js
+  manifest.webmanifest comet_swirl.xpm icon.png swirlbeam.js swirlbeam.wasm swirlbeam.data)
 file(GLOB extra RELATIVE ${SITE} ${SITE}/icons/*.png ${SITE}/licences/*.txt)
 list(SORT extra)
 list(APPEND names ${extra})

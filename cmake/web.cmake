@@ -28,9 +28,14 @@ add_subdirectory(src)
 include(cmake/glemu.cmake)
 
 set(site ${CMAKE_BINARY_DIR}/site)
-# The page's scripts run before the program, in this order: page.js uses the other two.
-set(page_scripts ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/own_files.js
-  ${CMAKE_SOURCE_DIR}/web/page.js)
+# The page's scripts run before the program, in this order: each uses those before it, and the
+# page's parts call each other only once all have run.
+set(page_scripts "")
+foreach(script storage own_files page_state page_boxes page_files page_own_media page_show
+    page_form page)
+  list(APPEND page_scripts ${CMAKE_SOURCE_DIR}/web/${script}.js)
+endforeach()
+set(audio_library ${CMAKE_SOURCE_DIR}/web/library_audio.js)
 set(pre_js "")
 foreach(script ${page_scripts})
   list(APPEND pre_js "SHELL:--pre-js ${script}")  # SHELL: keeps each --pre-js
@@ -40,6 +45,7 @@ target_link_libraries(swirlbeam PRIVATE swirlbeam_replay swirlbeam_dialog)
 target_link_options(swirlbeam PRIVATE
   -O2 -fexceptions -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1 --js-library ${glemu_copy}
+  "SHELL:--js-library ${audio_library}"  # SHELL: keeps the repeated option
   -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=[\"callMain\",\"ccall\",\"FS\",\"UTF8ToString\"]"
   # SDL's audio calls these from JavaScript; in a file, as make would mangle their '$'.
@@ -47,12 +53,13 @@ target_link_options(swirlbeam PRIVATE
   ${pre_js}
   --preload-file ${SWIRLBEAM_WEB_MEDIA}@/defaults)
 set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site}
-  LINK_DEPENDS "${page_scripts};${glemu_copy}")
+  LINK_DEPENDS "${page_scripts};${glemu_copy};${audio_library}")
 
-# The page's own files beside the program's: its loader, its service worker (completed below) and
-# what an installed app shows, icons at the sizes browsers ask for included.
-set(page_files web/index.html web/page.css web/retry.js web/loader.js web/manifest.webmanifest
-  res/comet_swirl.xpm)
+# The page's own files beside the program's: its loader and the loader's workers, its service
+# worker (completed below) and what an installed app shows, icons at the sizes browsers ask for
+# included.
+set(page_files web/index.html web/page.css web/retry.js web/loader.js web/checker_worker.js
+  web/gpu_worker.js web/manifest.webmanifest res/comet_swirl.xpm)
 foreach(file ${page_files})
   get_filename_component(name ${file} NAME)
   configure_file(${file} ${site}/${name} COPYONLY)

@@ -50,3 +50,9 @@ interface SwirlbeamModule {
   _web_checked_width(): number;
   _web_checked_height(): number;
 }
+
+// Emscripten's library format, in which library_audio.js is written, and the library functions
+// it names.
+declare function mergeInto(library: object, functions: object): void;
+declare const LibraryManager: {library: object};
+declare function listenOnce(target: EventTarget, event: string, handler: () => void): void;

@@ -154,19 +154,8 @@ var swirlbeamLoader = (function () {
     });
     return next().then(() => {
       checking.end();
-      return join(chunks, n).buffer;
+      return new Blob(chunks).arrayBuffer();
     });
-  }
-
-  // The page's and the checker's: one array of a download's pieces.
-  function join(pieces, size) {
-    const bytes = new Uint8Array(size);
-    let at = 0;
-    for (const piece of pieces) {
-      bytes.set(piece, at);
-      at += piece.length;
-    }
-    return bytes;
   }
 
   // Revalidated with the host (or answered by the service worker): a copy in the browser's
@@ -230,54 +219,8 @@ var swirlbeamLoader = (function () {
       });
   }
 
-  // The checker, a worker, takes each download's pieces as they come: it hashes them, and
-  // compiles the program's code as it streams. Hashing 2 MB and compiling would otherwise hold
-  // the page's thread for tens of milliseconds each. This and join are the worker's whole script.
-  function checker() {
-    const files = new Map();
-    const answer = (id, digest, compiled) => {
-      try {
-        postMessage([id, digest, compiled]);
-      } catch (e) {  // a module this browser cannot pass to the page: the page compiles
-        postMessage([id, digest, null]);
-      }
-    };
-    onmessage = (event) => {
-      const [id, piece, compile] = event.data;
-      let file = files.get(id);
-      if (piece === false) {  // a download that broke off, to be tried again
-        files.delete(id);
-        if (file && file.stream) file.stream.error(new Error('broke off'));
-        if (file && file.module) file.module.catch(() => {});
-        return;
-      }
-      if (!file) {
-        file = {pieces: [], size: 0};
-        files.set(id, file);
-        if (compile && WebAssembly.compileStreaming) {
-          const body = new ReadableStream({start: (stream) => file.stream = stream});
-          file.module = WebAssembly.compileStreaming(
-            new Response(body, {headers: {'Content-Type': 'application/wasm'}}));
-        }
-      }
-      if (piece) {
-        file.pieces.push(piece);
-        file.size += piece.length;
-        if (file.stream) file.stream.enqueue(piece);
-        return;
-      }
-      files.delete(id);  // all of it has come
-      if (file.stream) file.stream.close();
-      const bytes = join(file.pieces, file.size);
-      if (compile && !file.module) file.module = WebAssembly.compile(bytes);
-      const module = file.module && file.module.then((module) => ({module}),
-                                                      (e) => ({error: String(e)}));
-      const digest = self.crypto && crypto.subtle ? crypto.subtle.digest('SHA-256', bytes)
-        .catch(() => null) : null;
-      Promise.all([digest, module]).then(([d, m]) => answer(id, d, m));
-    };
-  }
-
+  // The checker (checker_worker.js) hashes each download and compiles the program's code as it
+  // streams, off the page's thread.
   // Where no worker may start (or it fails), each answer is empty and the page does the work.
   // A download that breaks off is never ended: nothing waits for its answer.
   let checkerWorker, nextCheck = 0;
@@ -303,7 +246,7 @@ var swirlbeamLoader = (function () {
 
   function startChecker() {
     try {
-      const worker = new Worker(scriptURL(join + '\n(' + checker + ')();'));
+      const worker = new Worker(ownFile('checker_worker.js'));
       worker.onmessage = (event) => {
         const [id, digest, compiled] = event.data;
         const resolve = checks.get(id);
@@ -386,6 +329,10 @@ var swirlbeamLoader = (function () {
     return URL.createObjectURL(new Blob([code], {type: 'text/javascript'}));
   }
 
+  // A script of this build's, asked for by its id, so that a browser's cache never gives one of
+  // another build.
+  const ownFile = (name) => name + '?v=' + ownBuild;
+
   // The program runs only once all three files have come whole: it fetches nothing itself.
   /** @param {{bytes: ArrayBuffer}} js @param {{bytes: ArrayBuffer}} data
       @param {WebAssembly.Module} module */
@@ -405,18 +352,15 @@ var swirlbeamLoader = (function () {
   // The first WebGL context of a page starts the browser's GPU side, which can hold the page's
   // thread for most of a second (SwiftShader on a slow phone); one made first in a worker takes
   // that start off the thread. Its answer never stands for the page's: a browser may give WebGL
-  // to a worker and not to the page (Chromium with 3D APIs turned off). Resolves when done, or at
-  // once where it cannot be done in a worker.
+  // to a worker and not to the page (Chromium with 3D APIs turned off). Resolves when done (or
+  // failed: a worker whose file did not come), or at once where it cannot be done in a worker.
   let startedGPU = null;
   const gpuReady = new Promise((resolve) => { startedGPU = resolve; });  // the page's check waits
   function warmUpWebGL() {
-    const code = 'const gl = new OffscreenCanvas(1, 1).getContext("webgl");' +
-                 'const lose = gl && gl.getExtension("WEBGL_lose_context");' +
-                 'if (lose) lose.loseContext(); postMessage(0);';
     return /** @type {Promise<void>} */ (new Promise((resolve) => {
       if (typeof OffscreenCanvas !== 'function' || typeof Worker !== 'function') return resolve();
       try {
-        const worker = new Worker(scriptURL(code));
+        const worker = new Worker(ownFile('gpu_worker.js'));
         worker.onmessage = worker.onerror = () => {
           worker.terminate();
           resolve();
@@ -493,22 +437,27 @@ var swirlbeamLoader = (function () {
 
   // Once the form works (or the program has ended): the worker's first install downloads and
   // checks the whole build again, which must not compete with the program's start-up.
-  function afterStartUp(then) {
-    const ready = () => !$('dialog').hasAttribute('aria-busy') || !$('ended').hidden;
-    const go = () => ('requestIdleCallback' in window ? requestIdleCallback(then, {timeout: 3000})
-                                                       : setTimeout(then, 500));
-    if (ready()) return go();
-    const watch = new MutationObserver(() => {
-      if (!ready()) return;
-      watch.disconnect();
-      go();
-    });
-    watch.observe($('page'), {attributes: true, subtree: true,
-                              attributeFilter: ['aria-busy', 'hidden']});
+  let startedUp = false, afterStartUp = null;
+  function whenStartedUp(then) {
+    afterStartUp = () => ('requestIdleCallback' in window
+      ? requestIdleCallback(then, {timeout: 3000}) : setTimeout(then, 500));
+    if (startedUp) afterStartUp();
+  }
+
+  // What the page tells the loader (page_form.js, page_show.js).
+  function formReady() {
+    if (startedUp) return;
+    startedUp = true;
+    if (afterStartUp) afterStartUp();
   }
 
   // The browser looks for a new build when the page loads; a show can last, so look again when
   // it has ended and when the page comes back into view.
+  function ended() {
+    formReady();
+    lookForNewVersion();
+  }
+
   function lookForNewVersion() {
     if (registration) registration.update().catch(() => {});  // offline: nothing to find
   }
@@ -551,15 +500,12 @@ var swirlbeamLoader = (function () {
           .then(() => all);
       }).then((all) => {
         run(all[0], all[1], all[2]);
-        if (workers) afterStartUp(keepOffline);
+        if (workers) whenStartedUp(keepOffline);
       });
     }).catch(failWith);
   }
 
   if (workers) {
-    new MutationObserver(() => {
-      if (!$('ended').hidden) lookForNewVersion();
-    }).observe($('ended'), {attributes: true, attributeFilter: ['hidden']});
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'visible') lookForNewVersion();
     });
@@ -567,5 +513,5 @@ var swirlbeamLoader = (function () {
   }
   start();
 
-  return {restart, build: () => build && build.id, gpuReady: () => gpuReady};
+  return {restart, build: () => build && build.id, gpuReady: () => gpuReady, formReady, ended};
 })();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lints the page's scripts with ESLint (eslint.config.js) and type-checks them with TypeScript's
-# checker over their JSDoc (web/tsconfig.json, and web/tsconfig.sw.json for the service worker),
-# the inline scripts of web/index.html included. Tools from npm at pinned versions.
+# checker over their JSDoc (web/tsconfig.json, and web/tsconfig.workers.json for the service
+# worker and the loader's workers), the inline scripts of web/index.html included. Tools from npm
+# at pinned versions.
 #   bash scripts/ci/lint-web.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -26,10 +27,10 @@ status=0
 # The page's scripts and index.html's together, as the page runs them, in one program.
 cat >"$work/tsconfig.json" <<JSON
 {"extends": "$PWD/web/tsconfig.json",
- "include": ["$PWD/web/*.js", "$PWD/web/*.d.ts", "index.html.js"], "exclude": ["$PWD/web/sw.js"]}
+ "include": ["$PWD/web/*.js", "$PWD/web/*.d.ts", "index.html.js"], "exclude": ["$PWD/web/sw.js", "$PWD/web/*_worker.js"]}
 JSON
 "$tools/.bin/tsc" -p "$work/tsconfig.json" | sed "s|^[^(]*index\.html\.js|web/index.html|" ||
   status=1
-"$tools/.bin/tsc" -p web/tsconfig.sw.json || status=1
+"$tools/.bin/tsc" -p web/tsconfig.workers.json || status=1
 [ "$status" -eq 0 ] && echo "lint-web.sh: the page's scripts pass ESLint and the type check"
 exit "$status"

@@ -30,11 +30,12 @@ def test_a_fault_in_any_of_the_page_scripts_fails_the_check_and_is_named(tmp_pat
         path.write_text(text.replace(old, new, 1))
         return text[:text.index(old)].count("\n") + 1  # the fault's line
 
-    put("page.js", "if (state !== 'form') return;", "if (state != 'form') return;")
+    put("page_form.js", "tagName !== 'BUTTON'", "tagName != 'BUTTON'")
     inline = put("index.html", "loading.setAttribute('role', 'alert');",
                  "loading.setAttribute('role');")
     put("sw.js", "const request = event.request;", "const request = event.requests;")
     put("own_files.js", "FS.unlink(path);", "FS.unlinkk(path);")
+    worker = put("gpu_worker.js", ".getExtension(", ".getExtensions(")
     (tmp_path / "web" / "extra.js").write_text("document.title = 'Swirlbeam';\n")
 
     status, out = lint(str(tmp_path))
@@ -43,5 +44,6 @@ def test_a_fault_in_any_of_the_page_scripts_fails_the_check_and_is_named(tmp_pat
     assert f"web/index.html({inline}," in out and "Expected 2 arguments" in out
     assert "'requests' does not exist on type 'FetchEvent'" in out  # the worker's own types
     assert "Property 'unlinkk' does not exist" in out  # Emscripten's runtime, as declared
+    assert f"web/gpu_worker.js({worker}," in out  # a worker's script, with the worker's types
     assert "'document' is not defined" in out  # a new script is not given the page's globals
     assert "pass ESLint" not in out

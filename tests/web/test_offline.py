@@ -323,6 +323,16 @@ def test_a_damaged_download_is_named_and_never_reaches_the_program(tmp_path):
         assert server.asked["index.html"] == 2
         server.answers = {}
 
+        # A worker whose file does not come: the page checks each file itself, as well.
+        missing = (404, b"Not found", "text/html")
+        server.asked, server.answers = {}, {
+            "checker_worker.js": missing, "gpu_worker.js": missing,
+            "swirlbeam.js": (200, bytes(code), "text/javascript")}
+        driver.get(server.url + "/index.html")
+        assert "its contents are not those of this version of Swirlbeam" in not_loaded(driver)
+        assert server.asked.get("checker_worker.js") and server.asked.get("gpu_worker.js")
+        server.answers = {}
+
         # Where no worker may start, the page checks and compiles each file itself, as well.
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                {"source": "delete window.Worker;"})

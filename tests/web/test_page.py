@@ -402,6 +402,29 @@ def test_start_plays_the_comets_with_sound(browser, site):
     assert abs(after_interruption - steady) < 150 and abs(after_freeze - steady) < 150
 
 
+def test_a_refused_resume_of_the_sound_is_taken_where_it_is_asked(browser, site):
+    # Every context held suspended and its resume refused, as for one the program closed before
+    # the player pressed anything: the refusal never reaches the page unhandled.
+    browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+        window.unhandled = [];
+        window.refused = 0;
+        window.addEventListener('unhandledrejection', (e) => unhandled.push(String(e.reason)));
+        Object.defineProperty(BaseAudioContext.prototype, 'state', {get: () => 'suspended'});
+        AudioContext.prototype.resume = () => {
+          ++window.refused;
+          return Promise.reject(new DOMException('Cannot resume a closed AudioContext',
+                                                 'InvalidStateError'));
+        };"""})
+    open_form(browser, site)
+    browser.find_element(By.ID, "start").click()
+    wait(browser, lambda d: visible(d, "stage"), what="the show")
+    browser.find_element(By.ID, "canvas").click()
+    wait(browser, lambda d: d.execute_script("return window.refused") > 0, what="a resume asked")
+    assert browser.execute_async_script(
+        "setTimeout(() => arguments[0](window.unhandled), 500)") == []
+    assert visible(browser, "stage")
+
+
 def test_a_lost_webgl_context_comes_back_or_ends_the_show(browser, site):
     open_form(browser, site)
     browser.find_element(By.ID, "start").click()

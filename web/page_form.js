@@ -1,0 +1,101 @@
+// The settings form, control for control the desktop's dialog: shown once the program has read its
+// settings, and Start! or Exit handed to the program.
+/* exported swirlbeamForm */
+// eslint-disable-next-line no-var -- a property of the window, for the other scripts
+var swirlbeamForm = (function () {
+  const page = swirlbeamPage, $ = page.$;
+  const call = (name, ...args) => swirlbeamShow.call(name, ...args);
+  const resolution = () => /** @type {HTMLSelectElement} */ ($('resolution'));
+  const input = (id) => /** @type {HTMLInputElement} */ ($(id));
+  const depthBoxes = () => [input('depth16'), input('depth24'), input('depth32')];
+
+  function show(s) {
+    if (!page.moveTo('form')) return;
+    resolution().selectedIndex = s.resolution;  // -1 leaves the field empty
+    input('windowed').checked = s.windowed;
+    input('music').checked = s.music;
+    input('dither').checked = s.dither;
+    depthBoxes().forEach((box, i) => { box.checked = s.depth[i]; });
+    /** @type {HTMLFieldSetElement} */ ($('dialog').querySelector('.client')).disabled =
+        input('media-picker').disabled = false;
+    $('dialog').removeAttribute('aria-busy');
+    $('dialog').hidden = false;
+    $('own-media').hidden = false;
+    swirlbeamBoxes.moveFocus($('resolution'));
+    swirlbeamLoader.formReady();
+  }
+
+  // Start! and Exit each leave the form once.
+  function leave() {
+    if (!page.moveTo('starting')) return false;
+    $('dialog').hidden = true;
+    $('own-media').hidden = true;
+    return true;
+  }
+
+  function start() {
+    if (!leave()) return;
+    const [d16, d24, d32] = depthBoxes().map((box) => +box.checked);
+    const wanted = call('_web_start', resolution().selectedIndex, +input('windowed').checked,
+                        +input('music').checked, +input('dither').checked, d16, d24, d32);
+    if (wanted === 1 && !$('stage').requestFullscreen) {
+      call('_web_open_windowed');  // iPhone Safari: no full screen for a page, nothing to ask
+    } else if (wanted === 1) {
+      // Asked within the click, as browsers require; a refusal gets the program's question.
+      requestFullScreen().then(() => call('_web_open', 1), () => call('_web_open', 0));
+    } else if (wanted === 0) {
+      call('_web_open', 0);
+    }
+  }
+
+  function requestFullScreen() {
+    const stage = $('stage');
+    stage.hidden = false;
+    if (!document.fullscreenEnabled || !stage.requestFullscreen) {
+      return Promise.reject(new Error('no full screen here'));
+    }
+    return stage.requestFullscreen({navigationUI: 'hide'});
+  }
+
+  $('dialog').addEventListener('submit', (event) => {
+    event.preventDefault();
+    start();
+  });
+  $('exit').addEventListener('click', () => {
+    if (leave()) call('_web_exit');
+  });
+  // Return starts the show unless a push button has the focus, which then takes it itself.
+  $('dialog').addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' && /** @type {Element} */ (event.target).tagName !== 'BUTTON') {
+      event.preventDefault();
+      start();
+    }
+  });
+
+  // The dialog's picture is the desktop program's own, an XPM of 16 colours.
+  function drawDialogPicture() {
+    fetch('comet_swirl.xpm').then((r) => r.text()).then((xpm) => {
+      const rows = [...xpm.matchAll(/"([^"]*)"/g)].map((m) => m[1]);
+      const [width, height, colours] = rows[0].split(/\s+/).map(Number);
+      const palette = {};
+      for (const row of rows.slice(1, 1 + colours)) {
+        const colour = row.match(/#([0-9a-f]{6})/i);
+        if (!colour) throw new Error('colour "' + row + '" is not #RRGGBB');
+        palette[row[0]] = colour[1];
+      }
+      const canvas = /** @type {HTMLCanvasElement} */ ($('picture'));
+      // A canvas of no other context: never null.
+      const context = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d'));
+      const image = context.createImageData(width, height);
+      rows.slice(1 + colours).forEach((row, y) => {
+        for (let x = 0; x < width; ++x) {
+          const rgb = parseInt(palette[row[x]], 16);
+          image.data.set([rgb >> 16, (rgb >> 8) & 255, rgb & 255, 255], 4 * (y * width + x));
+        }
+      });
+      context.putImageData(image, 0, 0);
+    }).catch((e) => console.error('swirlbeam: dialog picture: ' + e));
+  }
+
+  return {show, drawDialogPicture};
+})();
