@@ -26,7 +26,7 @@
 constexpr std::int64_t skip_per_buffer = std::int64_t{10} * sound_rate;
 // Modules far larger than any real one are refused before they are read into memory.
 constexpr std::streamoff max_module_bytes = 64 << 20;
-// No block SDL allocates for the show comes near this (a cue of a minute takes a few MB while
+// No block SDL allocates for a sample comes near this (a cue of a minute takes a few MB while
 // it is converted), but a few bytes of sample header can ask for gigabytes: a WAV at 1 Hz,
 // converted to 44100 Hz. Refusing the block makes the load fail instead.
 constexpr std::size_t max_sdl_block = std::size_t{64} << 20;
@@ -35,10 +35,7 @@ namespace {
 
 using namespace sound_detail;
 
-bool audio_open = false;  // start_sound succeeded and close_sound has not run
-bool audible_output = false;
-Song* hooked = nullptr;
-std::vector<std::unique_ptr<Sample>> samples;
+SoundState state;
 
 // Where the clock says the music should be now, in frames after its start.
 std::int64_t due_frame(std::int64_t clock_zero_ns) {
@@ -80,23 +77,42 @@ void sound_detail::render_music(void* user_data, Uint8* stream, int length) {
 
 namespace {
 
+// SDL's allocator while a sample loads, which the cap passes blocks on to.
+struct SdlAllocator {
+  SDL_malloc_func malloc;
+  SDL_calloc_func calloc;
+  SDL_realloc_func realloc;
+  SDL_free_func free;
+};
+SdlAllocator uncapped;
+
 void* capped_malloc(std::size_t size) {
-  return size > max_sdl_block ? nullptr : std::malloc(size);
+  return size > max_sdl_block ? nullptr : uncapped.malloc(size);
 }
 
 void* capped_calloc(std::size_t count, std::size_t size) {
   if (size != 0 && count > max_sdl_block / size) return nullptr;
-  return std::calloc(count, size);
+  return uncapped.calloc(count, size);
 }
 
 void* capped_realloc(void* block, std::size_t size) {
-  return size > max_sdl_block ? nullptr : std::realloc(block, size);
+  return size > max_sdl_block ? nullptr : uncapped.realloc(block, size);
 }
 
-// The same allocator underneath, so blocks SDL took before keep working with these.
-void cap_sdl_allocations() {
-  SDL_SetMemoryFunctions(capped_malloc, capped_calloc, capped_realloc, std::free);
-}
+// Caps SDL's allocations while it reads a sample; the process's allocator is SDL's again after.
+// The allocator underneath stays the same, so blocks taken on either side of the cap mix freely.
+class SampleAllocationCap {
+ public:
+  SampleAllocationCap() {
+    SDL_GetMemoryFunctions(&uncapped.malloc, &uncapped.calloc, &uncapped.realloc, &uncapped.free);
+    SDL_SetMemoryFunctions(capped_malloc, capped_calloc, capped_realloc, uncapped.free);
+  }
+  ~SampleAllocationCap() {
+    SDL_SetMemoryFunctions(uncapped.malloc, uncapped.calloc, uncapped.realloc, uncapped.free);
+  }
+  SampleAllocationCap(const SampleAllocationCap&) = delete;
+  SampleAllocationCap& operator=(const SampleAllocationCap&) = delete;
+};
 
 // WAV, AIFF and VOC, which SDL_mixer reads as samples, at most a few times their file size.
 // Anything else it would render through its music players into memory: a small module that
@@ -153,35 +169,31 @@ void sound_detail::skip_song(Song& song, std::int64_t frames) {
   }
 }
 
-bool sound_detail::output_audible() {
-  return audible_output;
-}
-
-Song* sound_detail::hooked_song() {
-  return hooked;
+SoundState& sound_detail::sound_state() {
+  return state;
 }
 
 void sound_detail::hook_song(Song* song) {
-  hooked = song;
+  state.hooked = song;
   song->pacer.restart();  // a new output has a steady lead of its own
   Mix_HookMusic(render_music, song);
 }
 
 bool start_sound(bool audible) {
-  if (audio_open) return true;
-  cap_sdl_allocations();
+  if (state.open) return true;
+  state = SoundState{};
   if (!audible) choose_silent_output();
   if (!open_output(nullptr, true)) return false;
   if (!audible) silence_open_output();
-  audio_open = true;
-  audible_output = audible;
+  state.open = true;
+  state.audible = audible;
   reset_recovery(false);
   return true;
 }
 
 bool start_sound_silent_for_now() {
   if (!start_sound(false)) return false;
-  audible_output = true;
+  state.audible = true;
   reset_recovery(true);
   return true;
 }
@@ -205,7 +217,7 @@ Song* load_song(const char* file_name) {
 }
 
 Sample* load_sample(const char* file_name) {
-  if (!audio_open || !output_open()) return nullptr;
+  if (!state.open || !output_open()) return nullptr;
   // Our own file handle: SDL_mixer forgets to close it when it does not know the format.
   SDL_RWops* file = SDL_RWFromFile(file_name, "rb");
   if (file == nullptr) return nullptr;
@@ -213,11 +225,15 @@ Sample* load_sample(const char* file_name) {
     SDL_RWclose(file);
     return nullptr;
   }
-  Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
+  Mix_Chunk* chunk = nullptr;
+  {
+    const SampleAllocationCap cap;
+    chunk = Mix_LoadWAV_RW(file, 0);
+  }
   SDL_RWclose(file);
   if (chunk == nullptr) return nullptr;
-  samples.push_back(std::make_unique<Sample>(Sample{chunk}));
-  return samples.back().get();
+  state.samples.push_back(std::make_unique<Sample>(Sample{chunk}));
+  return state.samples.back().get();
 }
 
 void free_song(Song* song) {
@@ -225,6 +241,7 @@ void free_song(Song* song) {
 }
 
 void free_sample(Sample* sample) {
+  auto& samples = state.samples;
   const auto kept = std::find_if(samples.begin(), samples.end(),
                                  [sample](const auto& held) { return held.get() == sample; });
   if (kept == samples.end()) return;
@@ -233,23 +250,29 @@ void free_sample(Sample* sample) {
 }
 
 bool sound_open() {
-  return audio_open;
+  return state.open;
 }
 
 void play_song(Song* song) {
-  if (!audio_open || song == nullptr) return;
-  if (recording()) return record_song(song);
+  if (state.open && song != nullptr) state.sink->play_song(song);
+}
+
+void play_sample(Sample* sample, int volume) {
+  if (state.open && sample != nullptr) state.sink->play_sample(sample, volume);
+}
+
+namespace {
+
+void play_song_live(Song* song) {
   song->playing = true;
   if (output_open()) {
     hook_song(song);
   } else {
-    hooked = song;  // hooked when the lost output is back
+    state.hooked = song;  // hooked when the lost output is back
   }
 }
 
-void play_sample(Sample* sample, int volume) {
-  if (!audio_open || sample == nullptr) return;
-  if (recording()) return record_sample(sample, volume);
+void play_sample_live(Sample* sample, int volume) {
   if (!output_open()) return;  // the output is lost: this cue is not heard
   const int channel = Mix_GroupAvailable(-1);
   if (channel < 0) return;  // all channels busy: this cue is not heard
@@ -257,6 +280,10 @@ void play_sample(Sample* sample, int volume) {
   Mix_Volume(channel, channel_volume(volume));
   Mix_PlayChannel(channel, sample->chunk, 0);
 }
+
+}  // namespace
+
+const SoundSink sound_detail::live_sink = {play_song_live, play_sample_live};
 
 int music_volume(Song* song) {
   return song == nullptr ? 0 : song->volume.load();
@@ -267,15 +294,11 @@ void set_music_volume(Song* song, int volume) {
 }
 
 void close_sound(Song*& song) {
-  stop_sound_recording();  // it may hold samples freed below
-  if (audio_open) {
+  if (state.open) {
     close_output();
-    for (auto& sample : samples) Mix_FreeChunk(sample->chunk);
-    samples.clear();
-    hooked = nullptr;
-    audio_open = false;
-    reset_recovery(false);
+    for (auto& sample : state.samples) Mix_FreeChunk(sample->chunk);
   }
+  state = SoundState{};
   delete song;
   song = nullptr;
 }

@@ -5,12 +5,15 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <libopenmpt/libopenmpt.hpp>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/sound.h"
 
@@ -189,18 +192,63 @@ inline const char* output_driver() {
 inline std::int64_t now_ns() {
   return output_port().now_ns();
 }
-// Music was on when the sound started: the output is a real one, worth opening again.
-bool output_audible();
-// The song hooked to the output, null before play_song.
-Song* hooked_song();
+// A sample sounding in the recording, like one mixer channel.
+struct Voice {
+  const Sample* sample = nullptr;
+  std::size_t next_frame = 0;
+  int volume = 0;  // 0..MIX_MAX_VOLUME
+};
+
+// The off-line mix (sound_offline.cpp). SDL_mixer mixes only for a device, at its pace, so the
+// recording mixes as it does: its channels' arithmetic, which a real-server test holds it to.
+struct Recording {
+  Song* song = nullptr;
+  std::array<Voice, mix_channels> voices;  // mixed in slot order, as the mixer mixes channels
+};
+
+// The recovery of a lost output (sound_recovery.cpp).
+struct Recovery {
+  bool lost = false;
+  bool heard = true;          // the output asked for sound since it opened, and that was said
+  bool ever_heard = true;     // false while a player who wants sound has had none yet
+  std::string driver;         // the driver to try again; empty tries them as at start
+  std::int64_t next_try = 0;  // steady-clock nanoseconds
+  OutputWatch watch;
+  // Where the show's clock read 0, on the steady clock. A reading taken late (the thread was
+  // descheduled between the show's clock and this one) puts it too late, never too early: so
+  // the earliest of each second's readings, which also lets it follow a show clock that runs a
+  // hair slower than the steady one.
+  std::int64_t earliest_zero = 0;
+  std::int64_t second_began = 0;
+};
+
+// Where play_song and play_sample send the sound: the live output, or the recording.
+struct SoundSink {
+  void (*play_song)(Song* song);
+  void (*play_sample)(Sample* sample, int volume);
+};
+extern const SoundSink live_sink;       // sound.cpp
+extern const SoundSink recording_sink;  // sound_offline.cpp
+
+// All the sound keeps between calls (but the output port's own), made afresh by start_sound and
+// close_sound, so that nothing of one run (a lost output, a recording) reaches the next.
+struct SoundState {
+  bool open = false;     // start_sound succeeded and close_sound has not run
+  bool audible = false;  // music was on at start: the output is a real one, worth opening again
+  const SoundSink* sink = &live_sink;
+  Song* hooked = nullptr;  // the song hooked to the output, null before play_song
+  std::vector<std::unique_ptr<Sample>> samples;
+  Recording recording;
+  Recovery recovery;
+};
+SoundState& sound_state();
+
+inline bool recording() {
+  return sound_state().sink == &recording_sink;
+}
 void hook_song(Song* song);
 // Where the recovery starts: nothing lost, and, with `silent_for_now`, no output found yet for
 // a player who wants sound (one is looked for as the show plays).
 void reset_recovery(bool silent_for_now);
-
-// The recording takes over the song and the samples while it runs (sound_offline.cpp).
-bool recording();
-void record_song(Song* song);
-void record_sample(Sample* sample, int volume);
 
 }  // namespace sound_detail

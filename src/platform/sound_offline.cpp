@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,20 +9,9 @@ namespace {
 
 using namespace sound_detail;
 
-// A sample sounding in the recording, like one mixer channel.
-struct Voice {
-  const Sample* sample = nullptr;
-  std::size_t next_frame = 0;
-  int volume = 0;  // 0..MIX_MAX_VOLUME
-};
-
-struct Recording {
-  bool on = false;
-  Song* song = nullptr;
-  std::array<Voice, mix_channels> voices;  // mixed in slot order, as the mixer mixes channels
-};
-
-Recording recorded;
+Recording& recorded() {
+  return sound_state().recording;
+}
 
 // The mixer's arithmetic: the scaled sample added with saturation, one voice after another.
 void mix_voice(Voice& voice, std::int16_t* out, std::size_t frames) {
@@ -40,51 +28,49 @@ void mix_voice(Voice& voice, std::int16_t* out, std::size_t frames) {
   if (voice.next_frame >= total) voice = Voice{};
 }
 
-}  // namespace
-
-bool sound_detail::recording() {
-  return recorded.on;
-}
-
-void sound_detail::record_song(Song* song) {
+void record_song(Song* song) {
   try {
     song->module->ctl_set_integer("dither", 0);  // random dither would make every take differ
   } catch (...) {
   }
   song->playing = true;
-  recorded.song = song;
+  recorded().song = song;
 }
 
-void sound_detail::record_sample(Sample* sample, int volume) {
-  for (Voice& voice : recorded.voices) {
+void record_sample(Sample* sample, int volume) {
+  for (Voice& voice : recorded().voices) {
     if (voice.sample != nullptr) continue;
     voice = Voice{sample, 0, channel_volume(volume)};
     return;
   }  // all slots busy: this cue is not heard, as on the live output
 }
 
+}  // namespace
+
+const SoundSink sound_detail::recording_sink = {record_song, record_sample};
+
 void start_sound_recording() {
-  recorded = Recording{};
-  recorded.on = true;
+  recorded() = Recording{};
+  sound_state().sink = &recording_sink;
 }
 
 void render_sound_recording(std::int16_t* out, int frames) {
   if (frames <= 0) return;
   const auto n = static_cast<std::size_t>(frames);
-  if (recorded.song != nullptr) {
-    Song& song = *recorded.song;
-    render_song(song, out, n);
-    const int to = song.volume.load();
-    apply_music_volume(out, n, song.applied_volume, to);
-    song.applied_volume = to;
+  if (Song* song = recorded().song) {
+    render_song(*song, out, n);
+    const int to = song->volume.load();
+    apply_music_volume(out, n, song->applied_volume, to);
+    song->applied_volume = to;
   } else {
     std::fill(out, out + 2 * n, std::int16_t{0});
   }
-  for (Voice& voice : recorded.voices) {
+  for (Voice& voice : recorded().voices) {
     if (voice.sample != nullptr) mix_voice(voice, out, n);
   }
 }
 
 void stop_sound_recording() {
-  recorded = Recording{};
+  recorded() = Recording{};
+  sound_state().sink = &live_sink;
 }

@@ -117,7 +117,7 @@ TEST_F(SoundRecovery, ALostOutputIsSaidOnceTriedTwiceASecondAndHeardAgainWhereTh
   EXPECT_EQ(fake.tries - tries, 4);
   fake.opens = true;
   run(1000 * ms);
-  EXPECT_EQ(hooked_song(), song);  // hooked again, from where the clock is
+  EXPECT_EQ(sound_state().hooked, song);  // hooked again, from where the clock is
   EXPECT_NEAR(lead(), steady, buffer_ms + 10);
 
   // SDL's PipeWire driver after its server restarted: playing, it says, but asking for nothing.
@@ -147,6 +147,25 @@ TEST_F(SoundRecovery, AStartWithoutOutputTriesForOneAndSaysWhenTheShowIsHeard) {
   fake.opens = true;
   run(1000 * ms);
   EXPECT_EQ(said(), "swirlbeam: a sound output opened; the show is heard from here on\n");
+}
+
+TEST_F(SoundRecovery, ASoundStartedAgainKeepsNothingOfTheLastOne) {
+  next_ask = fake.now;
+  run(1000 * ms);
+  fake.playing = false;  // lost, and no server to take it back
+  fake.opens = false;
+  run(1000 * ms);
+  start_sound_recording();  // and a capture that left its recording on
+  close_sound(song);
+  fake.opens = true;
+  ASSERT_TRUE(start_sound(true));
+  const int tries = fake.tries;
+  song = load_song(dir.file("music.dat").c_str());
+  play_song(song);  // on the output, not into a recording
+  EXPECT_EQ(sound_state().hooked, song);
+  run(1000 * ms);
+  EXPECT_EQ(fake.tries, tries);  // nothing lost, nothing tried again
+  EXPECT_EQ(said(), lost_line);  // the first run's loss, said once, and nothing of the second
 }
 
 TEST_F(SoundRecovery, MusicFarBehindTheClockCatchesUpInAFewSilentBuffers) {
