@@ -6,6 +6,7 @@ const globals = require('globals');
 // What each script defines for the others: the page's scripts share the window's globals.
 const defines = {
   'retry.js': ['swirlbeamRetry'],
+  'offline.js': ['swirlbeamOffline'],
   'loader.js': ['swirlbeamLoader', 'Module'],
   'storage.js': ['swirlbeamStorage'],
   'own_files.js': ['swirlbeamOwnFiles'],

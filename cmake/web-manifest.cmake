@@ -4,7 +4,7 @@
 # after each build, and again on any copy of a site whose files were changed.
 #   cmake -DSITE=build-web/site -P cmake/web-manifest.cmake
 cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
-set(names index.html page.css retry.js loader.js checker_worker.js gpu_worker.js
+set(names index.html page.css retry.js offline.js loader.js checker_worker.js gpu_worker.js
   manifest.webmanifest comet_swirl.xpm icon.png swirlbeam.js swirlbeam.wasm swirlbeam.data)
 file(GLOB extra RELATIVE ${SITE} ${SITE}/icons/*.png ${SITE}/licences/*.txt)
 list(SORT extra)
@@ -16,7 +16,7 @@ list(APPEND names ${extra})
 # id is made from the files with @build@ there.
 set(stamped index.html loader.js)
 set(places_index.html "data-build=\"[^\"]*\"" "data-build=\"@build@\""
-  "(src|href)=\"(retry\\.js|loader\\.js|page\\.css)(\\?v=[^\"]*)?\"" "\\1=\"\\2?v=@build@\"")
+  "(src|href)=\"(retry\\.js|offline\\.js|loader\\.js|page\\.css)(\\?v=[^\"]*)?\"" "\\1=\"\\2?v=@build@\"")
 set(places_loader.js "const ownBuild = '[^']*'" "const ownBuild = '@build@'")
 
 # `name`'s text with every place holding @build@.

@@ -58,7 +58,7 @@ set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY $
 # The page's own files beside the program's: its loader and the loader's workers, its service
 # worker (completed below) and what an installed app shows, icons at the sizes browsers ask for
 # included.
-set(page_files web/index.html web/page.css web/retry.js web/loader.js web/checker_worker.js
+set(page_files web/index.html web/page.css web/retry.js web/offline.js web/loader.js web/checker_worker.js
   web/gpu_worker.js web/manifest.webmanifest res/comet_swirl.xpm)
 foreach(file ${page_files})
   get_filename_component(name ${file} NAME)

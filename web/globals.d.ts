@@ -1,6 +1,6 @@
 // What the page's scripts use without defining it: Emscripten's runtime, which page.js,
 // storage.js and own_files.js run inside (they are its --pre-js), and the program's exports.
-// The scripts' own globals (swirlbeamRetry, swirlbeamLoader, swirlbeamStorage,
+// The scripts' own globals (swirlbeamRetry, swirlbeamOffline, swirlbeamLoader, swirlbeamStorage,
 // swirlbeamOwnFiles) and Module, whose type is below, are declared by the scripts themselves.
 
 /** The part of Emscripten's file system the page uses. */

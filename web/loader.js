@@ -1,8 +1,7 @@
 // Swirlbeam's loader, the page's first script. It downloads the program's code and data and
 // checks each file against the size and SHA-256 the build wrote into build.json before any of it
 // runs, so that a damaged download, or files of two builds, never reach the program; it says in
-// words what failed; and through the service worker (sw.js) it keeps one build for offline play,
-// switching to a newly deployed one only when the page starts again.
+// words what failed. offline.js keeps the build for offline play.
 // eslint-disable-next-line no-var -- a host page may set Module's hooks first
 var Module = /** @type {SwirlbeamModule} */ (typeof self.Module === 'object' ? self.Module : {});
 /* exported swirlbeamLoader */
@@ -13,22 +12,20 @@ var swirlbeamLoader = (function () {
   const program = ['swirlbeam.js', 'swirlbeam.wasm', 'swirlbeam.data'];
   const params = new URLSearchParams(location.search);
   const testAddress = params.has('frame') || params.has('trace');
-  const workers = serviceWorkers() && location.protocol !== 'file:' && !testAddress;
   const tryAgain = 'Reload the page to download it again. If that does not help, the site\'s ' +
                    'copy is damaged or being updated: try again later.';
   const ownBuild = '';  // this build's id: written in by the build, as into the page
   let build = null;  // build.json: this build's id and files
+  // Where offline.js did not come, the page plays online only.
+  const offline = typeof swirlbeamOffline === 'object' ? swirlbeamOffline : {
+    takeOver: () => Promise.resolve(false),
+    keepOffline: () => {},
+    restart: () => location.reload(),
+    formReady: () => {},
+    ended: () => {},
+  };
+  const {restart, formReady, ended} = offline;
   let failed = false;
-  let registration = null;
-
-  // Null where there are none: the getter itself throws in a sandboxed frame.
-  function serviceWorkers() {
-    try {
-      return navigator.serviceWorker || null;
-    } catch (e) {
-      return null;
-    }
-  }
 
   // again: a hiccup that another try may get past; short: what it was, for the progress line.
   function Failure(text, detail, again, short) {
@@ -371,95 +368,12 @@ var swirlbeamLoader = (function () {
     }));
   }
 
-  // A build the service worker has installed meanwhile is taken when the page starts again. Workers
-  // of earlier builds waited for that: the new worker takes over first, then the page loads, all
-  // of it from the new build. (This build's worker takes over as soon as it is installed.)
-  function takeOver() {
-    if (!workers) return Promise.resolve(false);
-    return navigator.serviceWorker.getRegistration().then((found) => {
-      const waiting = found && found.waiting;
-      if (!waiting || !navigator.serviceWorker.controller) return false;
-      return new Promise((resolve) => {
-        navigator.serviceWorker.addEventListener('controllerchange', () => resolve(true),
-                                                 {once: true});
-        setTimeout(() => resolve(true), 3000);  // a worker that never takes over: load anyway
-        waiting.postMessage('take-over');
-      });
-    }, () => false);
-  }
-
   // Resolves once the whole page has been painted and shown: the frame after the next one has
   // begun; at once in a tab in the background, which paints nothing.
   function firstPaint() {
     if (document.visibilityState === 'hidden') return Promise.resolve();
     return new Promise((resolve) =>
       requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(resolve, 0))));
-  }
-
-  // "Play again" and the page's other fresh starts.
-  function restart() {
-    takeOver().then(() => location.reload());
-  }
-
-  function newVersionReady() {
-    if (navigator.serviceWorker.controller) $('new-version').hidden = false;
-  }
-
-  const notKept = {
-    quota: 'Swirlbeam cannot be kept here for playing offline: the browser gives this site too ' +
-           'little storage space. It plays on while online.',
-    download: 'Swirlbeam could not be kept here for playing offline this time, as its files did ' +
-              'not all download. It is tried again at the next visit.',
-  };
-
-  function keepOffline() {
-    navigator.serviceWorker.addEventListener('message', (event) => {
-      const why = event.data && notKept[event.data.notKept];
-      if (!why) return;
-      $('not-kept').textContent = why;
-      $('not-kept').hidden = false;
-    });
-    navigator.serviceWorker.startMessages();
-    navigator.serviceWorker.register('sw.js').then((found) => {
-      registration = found;
-      if (found.waiting) newVersionReady();
-      found.addEventListener('updatefound', () => {
-        const worker = found.installing;
-        if (!worker) return;  // moved on already, too soon to be watched
-        worker.addEventListener('statechange', () => {
-          if (worker.state !== 'installed') return;
-          $('not-kept').hidden = true;  // kept after all: room was made, or the network came back
-          newVersionReady();
-        });
-      });
-    }).catch((e) => console.warn('swirlbeam: no offline copy here: ' + e));
-  }
-
-  // Once the form works (or the program has ended): the worker's first install downloads and
-  // checks the whole build again, which must not compete with the program's start-up.
-  let startedUp = false, afterStartUp = null;
-  function whenStartedUp(then) {
-    afterStartUp = () => ('requestIdleCallback' in window
-      ? requestIdleCallback(then, {timeout: 3000}) : setTimeout(then, 500));
-    if (startedUp) afterStartUp();
-  }
-
-  // What the page tells the loader (page_form.js, page_show.js).
-  function formReady() {
-    if (startedUp) return;
-    startedUp = true;
-    if (afterStartUp) afterStartUp();
-  }
-
-  // The browser looks for a new build when the page loads; a show can last, so look again when
-  // it has ended and when the page comes back into view.
-  function ended() {
-    formReady();
-    lookForNewVersion();
-  }
-
-  function lookForNewVersion() {
-    if (registration) registration.update().catch(() => {});  // offline: nothing to find
   }
 
   function start() {
@@ -476,7 +390,7 @@ var swirlbeamLoader = (function () {
     // A reload or a new visit while a new build waits: it takes over, and the page loads again.
     // The downloads wait for the page's first paint: on a slow link their 3 MB would otherwise
     // share it with what the player sees first.
-    Promise.all([takeOver(), firstPaint()]).then(([tookOver]) => {
+    Promise.all([offline.takeOver(), firstPaint()]).then(([tookOver]) => {
       if (tookOver) return location.reload();
       const warm = warmUpWebGL();
       startedGPU(warm);
@@ -500,17 +414,11 @@ var swirlbeamLoader = (function () {
           .then(() => all);
       }).then((all) => {
         run(all[0], all[1], all[2]);
-        if (workers) whenStartedUp(keepOffline);
+        offline.keepOffline();
       });
     }).catch(failWith);
   }
 
-  if (workers) {
-    document.addEventListener('visibilitychange', () => {
-      if (document.visibilityState === 'visible') lookForNewVersion();
-    });
-    $('new-version-start').addEventListener('click', restart);
-  }
   start();
 
   return {restart, build: () => build && build.id, gpuReady: () => gpuReady, formReady, ended};

@@ -88,7 +88,7 @@ fi
 say "building the browser site there, as scripts/web.sh --build-only does"
 in_root "$build_root" bash -c 'cd /src/swirlbeam && bash scripts/web.sh --build-only' \
   >"$work/web.log" 2>&1 || { tail -n 30 "$work/web.log" >&2; fail "scripts/web.sh --build-only"; }
-for file in index.html retry.js loader.js checker_worker.js gpu_worker.js sw.js build.json \
+for file in index.html retry.js offline.js loader.js checker_worker.js gpu_worker.js sw.js build.json \
     swirlbeam.js swirlbeam.wasm swirlbeam.data; do
   [ -s "$build_root/src/swirlbeam/build-web/site/$file" ] || fail "the site has no $file"
 done

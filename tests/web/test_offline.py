@@ -443,3 +443,8 @@ def test_a_loader_that_does_not_come_is_said_at_once():
             assert time.monotonic() - began < 5, name
             assert driver.find_element(By.ID, "loading").get_attribute("role") == "alert", name
         assert axe_violations(driver) == []
+        # Without offline.js the page plays online only.
+        server.answers = {"offline.js": (404, b"Not found", "text/html")}
+        server.faults = {}
+        driver.get(server.url + "/index.html")
+        wait(driver, form_ready, what="the form without offline.js")
