@@ -5,7 +5,7 @@
 #   cmake -DSITE=build-web/site -P cmake/web-manifest.cmake
 cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
 set(names index.html page.css retry.js offline.js loader.js checker_worker.js gpu_worker.js
-  manifest.webmanifest comet_swirl.xpm icon.png swirlbeam.js swirlbeam.wasm swirlbeam.data)
+  manifest.webmanifest comet_swirl.png icon.png swirlbeam.js swirlbeam.wasm swirlbeam.data)
 file(GLOB extra RELATIVE ${SITE} ${SITE}/icons/*.png ${SITE}/licences/*.txt)
 list(SORT extra)
 list(APPEND names ${extra})

@@ -59,7 +59,7 @@ set_target_properties(swirlbeam PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY $
 # worker (completed below) and what an installed app shows, icons at the sizes browsers ask for
 # included.
 set(page_files web/index.html web/page.css web/retry.js web/offline.js web/loader.js web/checker_worker.js
-  web/gpu_worker.js web/manifest.webmanifest res/comet_swirl.xpm)
+  web/gpu_worker.js web/manifest.webmanifest res/comet_swirl.png)
 foreach(file ${page_files})
   get_filename_component(name ${file} NAME)
   configure_file(${file} ${site}/${name} COPYONLY)

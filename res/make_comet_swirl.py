@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Draws the settings dialog's picture: three comets swirling round a glow, 128 x 64 pixels in
-16 colours, written as an XPM that the program compiles in. Run it again after changing it:
-    python3 res/make_comet_swirl.py > res/comet_swirl.xpm
+16 colours, written as an XPM that the program compiles in and as the same pixels in a PNG for
+the page. Run it here after changing it; its output is committed:
+    python3 make_comet_swirl.py
 """
 import math
 import random
+
+from make_icon import png_bytes
 
 WIDTH, HEIGHT = 128, 64
 
@@ -68,16 +71,18 @@ def nearest(pixel):
 
 
 def main():
-    image = render()
-    print("/* XPM */")
-    print("/* Made by make_comet_swirl.py: edit that, not this. */")
-    print("static const char* const comet_swirl_xpm[] = {")
-    print(f'"{WIDTH} {HEIGHT} {len(PALETTE)} 1",')
-    for symbol, (r, g, b) in zip(SYMBOLS, PALETTE):
-        print(f'"{symbol} c #{r:02X}{g:02X}{b:02X}",')
-    rows = ["".join(SYMBOLS[nearest(p)] for p in row) for row in image]
-    print(",\n".join(f'"{row}"' for row in rows))
-    print("};")
+    indices = [[nearest(p) for p in row] for row in render()]
+    with open("comet_swirl.xpm", "w") as f:
+        f.write("/* XPM */\n")
+        f.write("/* Made by make_comet_swirl.py: edit that, not this. */\n")
+        f.write("static const char* const comet_swirl_xpm[] = {\n")
+        f.write(f'"{WIDTH} {HEIGHT} {len(PALETTE)} 1",\n')
+        for symbol, (r, g, b) in zip(SYMBOLS, PALETTE):
+            f.write(f'"{symbol} c #{r:02X}{g:02X}{b:02X}",\n')
+        rows = ["".join(SYMBOLS[i] for i in row) for row in indices]
+        f.write(",\n".join(f'"{row}"' for row in rows) + "\n};\n")
+    with open("comet_swirl.png", "wb") as f:
+        f.write(png_bytes(WIDTH, HEIGHT, [[PALETTE[i] for i in row] for row in indices]))
 
 
 if __name__ == "__main__":

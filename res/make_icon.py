@@ -46,20 +46,23 @@ def write_xpm(n):
             f.write('"' + "".join(code[p] for p in row) + '"' + (",\n" if i < n - 1 else "};\n"))
 
 
-def write_png(n):
-    # XPM needs a small palette; the theme's PNGs keep every level of the design.
-    rows = render(n, levels=255)
+def png_bytes(width, height, rows):
+    """An 8-bit RGB PNG of rows of (r, g, b) pixels."""
     raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in rows)
 
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data +
                 struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
 
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_png(n):
+    # XPM needs a small palette; the theme's PNGs keep every level of the design.
     with open(f"icons/{n}x{n}.png", "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", n, n, 8, 2, 0, 0, 0)))
-        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        f.write(chunk(b"IEND", b""))
+        f.write(png_bytes(n, n, render(n, levels=255)))
 
 
 if __name__ == "__main__":

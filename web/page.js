@@ -75,7 +75,6 @@
   }
 
   function beginWithWebGL() {
-    swirlbeamForm.drawDialogPicture();
     Module._web_set_largest_view(largestView[0], largestView[1]);
     // The files, then the program, each in a task apart from the runtime's start: none of them
     // holds a tap for long.

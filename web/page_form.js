@@ -72,30 +72,5 @@ var swirlbeamForm = (function () {
     }
   });
 
-  // The dialog's picture is the desktop program's own, an XPM of 16 colours.
-  function drawDialogPicture() {
-    fetch('comet_swirl.xpm').then((r) => r.text()).then((xpm) => {
-      const rows = [...xpm.matchAll(/"([^"]*)"/g)].map((m) => m[1]);
-      const [width, height, colours] = rows[0].split(/\s+/).map(Number);
-      const palette = {};
-      for (const row of rows.slice(1, 1 + colours)) {
-        const colour = row.match(/#([0-9a-f]{6})/i);
-        if (!colour) throw new Error('colour "' + row + '" is not #RRGGBB');
-        palette[row[0]] = colour[1];
-      }
-      const canvas = /** @type {HTMLCanvasElement} */ ($('picture'));
-      // A canvas of no other context: never null.
-      const context = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d'));
-      const image = context.createImageData(width, height);
-      rows.slice(1 + colours).forEach((row, y) => {
-        for (let x = 0; x < width; ++x) {
-          const rgb = parseInt(palette[row[x]], 16);
-          image.data.set([rgb >> 16, (rgb >> 8) & 255, rgb & 255, 255], 4 * (y * width + x));
-        }
-      });
-      context.putImageData(image, 0, 0);
-    }).catch((e) => console.error('swirlbeam: dialog picture: ' + e));
-  }
-
-  return {show, drawDialogPicture};
+  return {show};
 })();

@@ -31,6 +31,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 import bidi
 
 SITE = os.environ.get("SWIRLBEAM_SITE", "build-web/site")
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 BUILD = os.environ.get("SWIRLBEAM_BUILD", "build")
 CAPTURE = os.path.join(BUILD, "tools/capture/swirlbeam-capture")
 MEDIA = os.path.join(BUILD, "media")
@@ -561,6 +562,23 @@ def test_the_form_shows_while_the_program_loads(browser, site):
         if shown and disabled and figure.endswith(" %"):
             shares.append(int(figure[:-2]))
     assert len(set(shares)) > 3 and shares == sorted(shares) and shares[-1] > 90, shares
+    # The dialog's picture is the desktop dialog's, pixel for pixel.
+    wait(browser, lambda d: d.execute_script("return document.getElementById('picture').complete"),
+         what="the dialog's picture")
+    width, height, rgba = browser.execute_script("""
+        const picture = document.getElementById('picture');
+        const canvas = document.createElement('canvas');
+        [canvas.width, canvas.height] = [picture.naturalWidth, picture.naturalHeight];
+        const context = canvas.getContext('2d');
+        context.drawImage(picture, 0, 0);
+        return [canvas.width, canvas.height,
+                Array.from(context.getImageData(0, 0, canvas.width, canvas.height).data)];""")
+    rows = re.findall(r'"([^"]*)"', open(os.path.join(SOURCE, "res/comet_swirl.xpm")).read())
+    columns, lines, colours = map(int, rows[0].split()[:3])
+    palette = {row[0]: tuple(bytes.fromhex(row[-6:])) for row in rows[1:1 + colours]}
+    assert (width, height) == (columns, lines)
+    assert [tuple(rgba[i:i + 3]) for i in range(0, len(rgba), 4)] == \
+        [palette[c] for row in rows[1 + colours:] for c in row]
 
 
 def test_full_screen_and_its_refusal(browser, site):
