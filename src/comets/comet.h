@@ -54,5 +54,5 @@ void create_comet(Vector3 position, Vector3 velocity, Vector3 target, const floa
 void update_comets();
 void draw_comets(float scene_angle);
 // The fixed OpenGL state the show draws everything in, the comets among it: additive blending,
-// no depth test, texturing, culling; dithering left on or turned off.
+// no depth test, texturing, culling; dithering left on or turned off; the 4:3 projection.
 void set_show_gl_state(bool dither);

@@ -1,4 +1,5 @@
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include "comets/comet.h"
 #include "core/rng.h"
@@ -100,4 +101,10 @@ void set_show_gl_state(bool dither) {
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_CULL_FACE);
   if (!dither) glDisable(GL_DITHER);
+  // A 90-degree view of 4:3 whatever the drawable's shape: a wider window stretches the show.
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(90.0, static_cast<double>(4.0f / 3.0f), static_cast<double>(0.1f), 200.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
 }

@@ -1,4 +1,4 @@
-// The show's one window with its OpenGL context and projection: a window or a switched display
+// The show's one window with its OpenGL context and viewport: a window or a switched display
 // mode on the desktop, the page's canvas in a browser.
 #pragma once
 
@@ -13,7 +13,7 @@ struct OpenedWindow {
 };
 
 // Makes the window (or the full-screen mode, asking to fall back to a window when it is not
-// offered), the context, made current, and the projection. A window, not a full-screen mode, is
+// offered), the context, made current, and the viewport. A window, not a full-screen mode, is
 // made `scale` times the chosen size where the desktop does not enlarge it itself, and drawn at
 // that size.
 OpenedWindow open_window(const char* title, int width, int height, int color_bits, bool full_screen,
@@ -21,7 +21,8 @@ OpenedWindow open_window(const char* title, int width, int height, int color_bit
 // Gives back the display mode and the pointer, then releases context, window and video. Safe in
 // any state, and twice. False when the context could not be let go; the rest is released anyway.
 bool close_window();
-// Viewport and the fixed 4:3 projection for a drawable of this size.
+// The viewport for a drawable of this size: all of it. The show's projection keeps its 4:3 in
+// any shape.
 void resize_view(int width, int height);
 struct ViewSize {
   int width = 0, height = 0;

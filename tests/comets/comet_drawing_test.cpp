@@ -50,6 +50,30 @@ Spot project(double x, double y) {
 
 const Vector3 off_screen = vec(1000, 0, 0);
 
+// gluPerspective(90, 4/3 as a float, 0.1 as a float, 200), worked out by hand.
+std::vector<double> fixed_projection() {
+  const double aspect = static_cast<double>(4.0f / 3.0f);
+  const double near = static_cast<double>(0.1f), far = 200.0;
+  const double f = 1.0 / std::tan(pi / 4.0);
+  std::vector<double> m(16, 0.0);
+  m[0] = f / aspect;
+  m[5] = f;
+  m[10] = (far + near) / (near - far);
+  m[11] = -1.0;
+  m[14] = 2.0 * far * near / (near - far);
+  return m;
+}
+
+void expect_fixed_projection() {
+  GLfloat m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, m);
+  const std::vector<double> expected = fixed_projection();
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], expected[i], 1e-6) << "element " << i;
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
 // The comet state the show draws in: additive blending, no depth test, texturing, culling.
 class CometDrawing : public ::testing::Test {
  protected:
@@ -117,6 +141,13 @@ bool all_black(const std::vector<std::uint8_t>& pixels) {
 const float white[3] = {1, 1, 1};
 
 }  // namespace
+
+TEST_F(CometDrawing, TheShowsStateLooksThroughTheFixedFourThirdsProjection) {
+  expect_fixed_projection();
+  GLfloat m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f) << "element " << i;
+}
 
 TEST_F(CometDrawing, NoLiveCometsDrawNothingAndDrawNoNumbers) {
   add_comet(vec(0, 0, 0), white, 1.0f, true);
