@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon: three glowing arms, red, green and blue, winding out of a white-hot
 centre on black. Writes icon_32.xpm and icon_16.xpm (the window's icon, built into the program)
-and icons/NxN.png for the desktop's icon theme and the web app. Run it here after changing the
+icons/NxN.png for the desktop's icon theme and the web app, and swirlbeam.ico, the Windows
+program's icon, of the same PNGs. Run it here after changing the
 design; its output is committed, so building needs no Python."""
 import math
 import struct
@@ -65,9 +66,22 @@ def write_png(n):
         f.write(png_bytes(n, n, render(n, levels=255)))
 
 
+def write_ico(sizes):
+    # An icon directory of PNG images, which Windows reads from Vista on.
+    images = [png_bytes(n, n, render(n, levels=255)) for n in sizes]
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for n, image in zip(sizes, images):
+        entries += struct.pack("<BBBBHHII", n % 256, n % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    with open("swirlbeam.ico", "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, len(images)) + entries + b"".join(images))
+
+
 if __name__ == "__main__":
     for size in (32, 16):
         write_xpm(size)
     # 180, 192 and 512: what phones and browsers ask of a web app.
     for size in (16, 32, 48, 64, 128, 180, 192, 256, 512):
         write_png(size)
+    write_ico((16, 24, 32, 48, 64, 256))
