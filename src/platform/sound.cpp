@@ -57,7 +57,8 @@ void* capped_realloc(void* block, std::size_t size) {
 }
 
 // Caps SDL's allocations while it reads a sample; the process's allocator is SDL's again after.
-// The allocator underneath stays the same, so blocks taken on either side of the cap mix freely.
+// The allocator underneath stays the same, so blocks taken on either side of the cap mix freely,
+// and another thread that allocates meanwhile (the audio thread) is served either way.
 class SampleAllocationCap {
  public:
   SampleAllocationCap() {
