@@ -4,7 +4,15 @@
 # prefix holds), and has sent stdout to fd 3 (exec 3>&1 1>&2): only the prefix goes there.
 #   . "$here/deb-source-build.sh"
 #   reuse_or_lock; start_work; fetch_sources PACKAGE...; dir=$(source_dir PACKAGE VERSION)
-#   ... builds installing into "$stage" ...; finish "first line of the versions file"
+#   ... builds installing into "$stage" (cmake_lib, given a configure_cmake) ...
+#   finish "first line of the versions file"
+
+# The native build's versions (upstream part only), so that every build plays the same.
+sdl2_version=2.26.5
+mixer_version=2.6.2
+jpeg_version=2.1.5
+openmpt_version=0.6.9
+jobs=2 # the machine's cores are shared
 
 say() { printf '%s: %s\n' "$prog" "$*" >&2; }
 fail() {
@@ -58,6 +66,22 @@ step() {
     fail "$name failed (its last lines above): $PWD"
   }
 }
+
+# Builds the CMake project in folder $2 as $1, configured by the caller's configure_cmake with the
+# other arguments; installs it into the stage.
+cmake_lib() {
+  local name=$1 t=$SECONDS
+  cd "$2"
+  shift 2
+  configure_cmake "$name" "$@"
+  step "$name build" cmake --build "$work/build/$name" --target install -j "$jobs"
+  say "$name built in $((SECONDS - t)) s"
+}
+
+# SDL2_mixer's flags for WAV alone: it loads WAV, AIFF and VOC samples itself.
+mixer_wav_only=(-DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF
+  -DSDL2MIXER_CMD=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF
+  -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF)
 
 # --- Sources: deb-src twins of the machine's own Debian entries, in an apt state of our own ----
 

@@ -12,14 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 prog=web-libs
 . "$here/deb-source-build.sh"
 
-# The native build's versions (upstream part only), so both builds play the same.
-sdl2_version=2.26.5
-mixer_version=2.6.2
-jpeg_version=2.1.5
-openmpt_version=0.6.9
 # Bump when a flag below changes, so that no cache built the old way is used.
 recipe=1
-jobs=2 # the machine's cores are shared
 
 # Only the prefix goes to stdout; build tools print to stderr.
 exec 3>&1 1>&2
@@ -50,37 +44,24 @@ openmpt_src=$(source_dir libopenmpt "$openmpt_version")
 # --- Builds, each installed into the stage -----------------------------------------------------
 
 # Configures the CMake project in the current folder as $1, for the web, to install into the stage.
-web_cmake() {
+configure_cmake() {
   local name=$1
   shift
   step "$name configure" emcmake cmake -S . -B "$work/build/$name" -DCMAKE_BUILD_TYPE=Release \
     "-DCMAKE_INSTALL_PREFIX=$stage" "$@"
 }
 
-# Builds the CMake project in folder $2 as $1, configured with the other arguments; installs it.
-cmake_lib() {
-  local name=$1 t=$SECONDS
-  cd "$2"
-  shift 2
-  web_cmake "$name" "$@"
-  step "$name build" cmake --build "$work/build/$name" --target install -j "$jobs"
-  say "$name built in $((SECONDS - t)) s"
-}
-
 say "building SDL2 (configuring takes minutes: every check runs emcc)"
 cmake_lib SDL2 "$sdl2_src" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 
 say "building SDL2_mixer (WAV only)"
-cmake_lib SDL2_mixer "$mixer_src" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF \
-  -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_FLAC=OFF \
-  -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
-  -DSDL2MIXER_VORBIS=OFF "-DSDL2_DIR=$stage/lib/cmake/SDL2"
+cmake_lib SDL2_mixer "$mixer_src" "${mixer_wav_only[@]}" "-DSDL2_DIR=$stage/lib/cmake/SDL2"
 
 t=$SECONDS
 say "building TurboJPEG"
 cd "$jpeg_src"
 # CMake's size checks misread wasm32 (size_t comes out as 9): state the sizes.
-web_cmake TurboJPEG -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
+configure_cmake TurboJPEG -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
   -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
 # Only the TurboJPEG library: the rest (libjpeg, the tools) is not needed.
 step "TurboJPEG build" cmake --build "$work/build/TurboJPEG" --target turbojpeg-static -j "$jobs"
