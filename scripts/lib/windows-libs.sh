@@ -145,8 +145,8 @@ cat >link-check.c <<'CHECK'
 #include <string.h>
 #include <turbojpeg.h>
 
-/* Through SDL2main's WinMain, as the show. Sound may have no device here: that is said, not
-   failed. The rest must work. */
+/* Entered through SDL2main's WinMain, as sdl2.pc has it. Sound may have no device here: that is
+   said, not failed. The rest must work. */
 int main(int argc, char *argv[]) {
   (void)argc;
   (void)argv;
