@@ -10,17 +10,10 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 prog=web-libs
-say() { printf '%s: %s\n' "$prog" "$*" >&2; }
-fail() { say "$*"; exit 1; }
+. "$here/deb-source-build.sh"
 
-# The native build's versions (upstream part only), so both builds play the same.
-sdl2_version=2.26.5
-mixer_version=2.6.2
-jpeg_version=2.1.5
-openmpt_version=0.6.9
 # Bump when a flag below changes, so that no cache built the old way is used.
 recipe=1
-jobs=2 # the machine's cores are shared
 
 # Only the prefix goes to stdout; build tools print to stderr.
 exec 3>&1 1>&2
@@ -40,117 +33,9 @@ prefix="$cache/$key"
 wanted=(include/SDL2/SDL.h include/SDL2/SDL_mixer.h include/turbojpeg.h
   include/libopenmpt/libopenmpt.h lib/libSDL2.a lib/libSDL2_mixer.a lib/libturbojpeg.a
   lib/libopenmpt.a)
-# The prefix appears in one rename, so a missing file means someone else changed it.
-cached() {
-  [ -d "$prefix" ] || return 1
-  local f
-  for f in "${wanted[@]}"; do
-    [ -f "$prefix/$f" ] || fail "cache is incomplete ($f missing); remove it: $prefix"
-  done
-}
-
-if cached; then
-  say "cached: $prefix"
-  echo "$prefix" >&3
-  exit 0
-fi
-
-mkdir -p "$cache" || fail "cannot make the cache folder: $cache"
-# One build at a time per cache; a second caller waits, then finds the first one's result.
-exec 9>"$cache/.lock"
-flock 9
-if cached; then
-  say "built meanwhile: $prefix"
-  echo "$prefix" >&3
-  exit 0
-fi
-
-work=$(mktemp -d -t swirlbeam-web-libs.XXXXXX)
-stage=$(mktemp -d "$cache/.building.XXXXXX") # beside the prefix, so the final move is one rename
-trap 'rm -rf "$work" "$stage"' EXIT
-chmod 755 "$work" # apt downloads as the unprivileged user _apt
-mkdir -p "$work/apt/lists/partial" "$work/apt/cache" "$work/src" "$work/build" "$work/log"
-all_start=$SECONDS
-
-# Runs one build step with its output in a log; shows the log's end when the step fails.
-step() {
-  local name=$1 log="$work/log/$1.log"
-  shift
-  "$@" >>"$log" 2>&1 || {
-    tail -n 40 "$log" >&2
-    fail "$name failed (its last lines above): $PWD"
-  }
-}
-
-# --- Sources: deb-src twins of the machine's own Debian entries, in an apt state of our own ----
-
-# deb lines of the one-line format become deb-src lines, options and all.
-oneline_src() {
-  sed -n 's/^[[:space:]]*deb\([[:space:]]\)/deb-src\1/p' "$1"
-}
-# deb822 stanzas of Types deb become one deb-src line per URI and suite. A key written inline
-# (Signed-By on the following lines) is left to apt's own keyrings.
-deb822_src() {
-  awk '
-    function flush(   n, m, i, j, u, s, opts) {
-      if (types ~ /(^|[ \t])deb([ \t]|$)/ && tolower(enabled) != "no") {
-        opts = signed != "" ? "[signed-by=" signed "] " : ""
-        n = split(uris, u, /[ \t]+/); m = split(suites, s, /[ \t]+/)
-        for (i = 1; i <= n; i++) for (j = 1; j <= m; j++)
-          if (u[i] != "" && s[j] != "") print "deb-src " opts u[i] " " s[j] " " comps
-      }
-      types = uris = suites = comps = signed = enabled = ""
-    }
-    /^#/ { next }
-    /^[ \t]*$/ { flush(); next }
-    /^[ \t]/ { next }
-    {
-      c = index($0, ":"); field = tolower(substr($0, 1, c - 1)); value = substr($0, c + 1)
-      gsub(/^[ \t]+|[ \t]+$/, "", value)
-      if (field == "types") types = value
-      else if (field == "uris") uris = value
-      else if (field == "suites") suites = value
-      else if (field == "components") comps = value
-      else if (field == "enabled") enabled = value
-      else if (field == "signed-by") { signed = value; gsub(/[ \t]+/, ",", signed) }
-    }
-    END { flush() }' "$1"
-}
-
-sources="$work/apt/sources.list"
-: >"$sources"
-[ -f /etc/apt/sources.list ] && oneline_src /etc/apt/sources.list >>"$sources"
-[ -f /etc/apt/sources.list.d/debian.sources ] &&
-  deb822_src /etc/apt/sources.list.d/debian.sources >>"$sources"
-[ -s "$sources" ] ||
-  fail "no deb entry to make deb-src ones from: /etc/apt/sources.list{,.d/debian.sources}"
-
-apt_private=(-o "Dir::Etc::SourceList=$sources" -o Dir::Etc::SourceParts=-
-  -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
-t=$SECONDS
-say "fetching the source packages"
-cd "$work/src"
-# _apt may write the downloads; dpkg-source then unpacks them as us.
-[ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1 && chown _apt "$work/src"
-step "apt-get update (deb-src)" apt-get "${apt_private[@]}" -q update
-step "apt-get source" apt-get "${apt_private[@]}" -q source \
-  libsdl2 libsdl2-mixer libjpeg-turbo libopenmpt
-say "sources ready in $((SECONDS - t)) s"
-
-# Prints the unpacked folder of source package $1 after checking its upstream version is $2.
-source_dir() {
-  local dsc version upstream
-  dsc=$(ls "$work/src/$1"_*.dsc 2>/dev/null | head -n1)
-  [ -n "$dsc" ] || fail "apt-get source gave no $1: $work/src"
-  version=$(sed -n 's/^Version: //p' "$dsc")
-  upstream=${version#*:}
-  upstream=${upstream%-*}
-  upstream=${upstream%%[+~]*}
-  [ "$upstream" = "$2" ] ||
-    fail "$1 is $version, not $2 as in the native build; change the version here: $0"
-  echo "$1 $version" >>"$work/versions"
-  ls -d "$work/src/$1-$upstream"*/ | head -n1
-}
+reuse_or_lock
+start_work
+fetch_sources libsdl2 libsdl2-mixer libjpeg-turbo libopenmpt
 sdl2_src=$(source_dir libsdl2 "$sdl2_version")
 mixer_src=$(source_dir libsdl2-mixer "$mixer_version")
 jpeg_src=$(source_dir libjpeg-turbo "$jpeg_version")
@@ -159,37 +44,24 @@ openmpt_src=$(source_dir libopenmpt "$openmpt_version")
 # --- Builds, each installed into the stage -----------------------------------------------------
 
 # Configures the CMake project in the current folder as $1, for the web, to install into the stage.
-web_cmake() {
+configure_cmake() {
   local name=$1
   shift
   step "$name configure" emcmake cmake -S . -B "$work/build/$name" -DCMAKE_BUILD_TYPE=Release \
     "-DCMAKE_INSTALL_PREFIX=$stage" "$@"
 }
 
-# Builds the CMake project in folder $2 as $1, configured with the other arguments; installs it.
-cmake_lib() {
-  local name=$1 t=$SECONDS
-  cd "$2"
-  shift 2
-  web_cmake "$name" "$@"
-  step "$name build" cmake --build "$work/build/$name" --target install -j "$jobs"
-  say "$name built in $((SECONDS - t)) s"
-}
-
 say "building SDL2 (configuring takes minutes: every check runs emcc)"
 cmake_lib SDL2 "$sdl2_src" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 
 say "building SDL2_mixer (WAV only)"
-cmake_lib SDL2_mixer "$mixer_src" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF \
-  -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_FLAC=OFF \
-  -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
-  -DSDL2MIXER_VORBIS=OFF "-DSDL2_DIR=$stage/lib/cmake/SDL2"
+cmake_lib SDL2_mixer "$mixer_src" "${mixer_wav_only[@]}" "-DSDL2_DIR=$stage/lib/cmake/SDL2"
 
 t=$SECONDS
 say "building TurboJPEG"
 cd "$jpeg_src"
 # CMake's size checks misread wasm32 (size_t comes out as 9): state the sizes.
-web_cmake TurboJPEG -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
+configure_cmake TurboJPEG -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF \
   -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
 # Only the TurboJPEG library: the rest (libjpeg, the tools) is not needed.
 step "TurboJPEG build" cmake --build "$work/build/TurboJPEG" --target turbojpeg-static -j "$jobs"
@@ -252,14 +124,4 @@ say "link check passed in $((SECONDS - t)) s"
 
 # --- Into the cache, in one rename -------------------------------------------------------------
 
-{
-  echo "# Built by scripts/lib/web-libs.sh recipe $recipe with:"
-  echo "$emcc_about" | head -n1
-  cat "$work/versions"
-} >"$stage/versions"
-rm -rf "$stage/share/doc"
-chmod 755 "$stage"
-mv -T "$stage" "$prefix" || fail "cannot move the build into the cache: $prefix"
-du -b "$prefix"/lib/*.a | sed 's|\t.*/| |' >&2
-say "built in $((SECONDS - all_start)) s: $prefix"
-echo "$prefix" >&3
+finish "# Built by scripts/lib/web-libs.sh recipe $recipe with:" "$(echo "$emcc_about" | head -n1)"

@@ -1,0 +1,23 @@
+# The Windows build's libraries, as the target swirlbeam_platform_libraries: the static ones
+# scripts/lib/windows-libs.sh builds, found in its prefix alone (the toolchain file
+# cmake/mingw-w64-x86_64.cmake sees to that), and Windows' OpenGL.
+if(NOT EXISTS "${SWIRLBEAM_WINDOWS_PREFIX}/lib/pkgconfig/sdl2.pc")
+  message(FATAL_ERROR "SWIRLBEAM_WINDOWS_PREFIX (${SWIRLBEAM_WINDOWS_PREFIX}) holds no libraries; "
+    "scripts/lib/windows-libs.sh builds them")
+endif()
+# SDL's own CMake files, not its .pc file: that one renames main to SDL_main for SDL2main's
+# WinMain, which the show's C++ main would not match. A GUI program's main is called by MinGW's
+# start-up code as it is.
+find_package(SDL2 REQUIRED CONFIG)
+find_package(SDL2_mixer REQUIRED CONFIG)
+find_package(PkgConfig REQUIRED)
+# --static: the libraries each of them needs in turn, Windows' own included.
+set(PKG_CONFIG_ARGN --static)
+pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL)
+
+add_library(swirlbeam_platform_libraries INTERFACE)
+target_link_libraries(swirlbeam_platform_libraries INTERFACE
+  SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static PkgConfig::OPENMPT PkgConfig::TURBOJPEG
+  OpenGL::GL OpenGL::GLU)
