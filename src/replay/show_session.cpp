@@ -1,7 +1,8 @@
 #include "replay/show_session.h"
 
+#include <SDL_stdinc.h>
+
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "app/scene.h"
@@ -21,7 +22,7 @@ std::uint32_t option_seed() {
 }  // namespace
 
 void use_offscreen_video() {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  SDL_setenv("SDL_VIDEODRIVER", "offscreen", 0);
 }
 
 bool load_show_sound(const char* program, bool audible) {
