@@ -128,7 +128,7 @@ fetch_sources() {
   [ -s "$sources" ] ||
     fail "no deb entry to make deb-src ones from: /etc/apt/sources.list{,.d/debian.sources}"
 
-  local apt_private=(-o "Dir::Etc::SourceList=$sources" -o Dir::Etc::SourceParts=-
+  apt_private=(-o "Dir::Etc::SourceList=$sources" -o Dir::Etc::SourceParts=-
     -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
   say "fetching the source packages"
   cd "$work/src"
@@ -137,6 +137,22 @@ fetch_sources() {
   step "apt-get update (deb-src)" apt-get "${apt_private[@]}" -q update
   step "apt-get source" apt-get "${apt_private[@]}" -q source "$@"
   say "sources ready in $((SECONDS - t)) s"
+}
+
+# Downloads and unpacks source package $1 (after fetch_sources) from the machine's suites, or, when
+# they do not serve it whole, from suite sid of the machine's own Debian host.
+fetch_source_or_sid() {
+  local sources="$work/apt/sources.list" sid
+  cd "$work/src"
+  apt-get "${apt_private[@]}" -q source "$1" >>"$work/log/apt-get source $1.log" 2>&1 && return
+  rm -rf "$work/src/$1"[_-]*
+  sid=$(sed -n 's|^\(deb-src .*/debian\)[[:space:]]\+[^[:space:]]\+[[:space:]]|\1 sid |p' "$sources" |
+    head -n1)
+  [ -n "$sid" ] || fail "no Debian entry to take suite sid from: $sources"
+  say "$1: not whole in the machine's suites; from sid"
+  echo "$sid" >>"$sources"
+  step "apt-get update (sid)" apt-get "${apt_private[@]}" -q update
+  step "apt-get source $1" apt-get "${apt_private[@]}" -q source "$1"
 }
 
 # Prints the unpacked folder of source package $1 after checking its upstream version is $2.

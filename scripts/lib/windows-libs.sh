@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libraries of the Windows build (SDL2, SDL2_mixer with WAV only, TurboJPEG, libopenmpt,
-# GoogleTest), all static, with Debian's MinGW-w64 from Debian's source packages, once per set of
+# FLTK, GoogleTest), all static, with Debian's MinGW-w64 from Debian's source packages, once per set of
 # versions, into a cached install prefix (include/, lib/ with pkg-config files), checks that a
 # program linking them needs only Windows' own DLLs and runs under Wine, and prints that prefix as
 # the last line on stdout; everything else goes to stderr. Installs the Debian packages it needs
@@ -16,10 +16,12 @@ prog=windows-libs
 . "$here/deb-source-build.sh"
 
 gtest_version=1.12.1
-# Not FLTK (fltk1.3): the archive this was written against served its .dsc but not its tarballs.
+# Not bookworm's 1.3.8 as the native build has: the mirror this was written against, a frozen
+# snapshot, served bookworm's fltk1.3 .dsc but answered 404 for its tarballs, while sid's came whole.
+fltk_version=1.3.11
 # Bump when a flag below or in the toolchain file changes, so that no cache built the old way is
 # used.
-recipe=1
+recipe=2
 triple=x86_64-w64-mingw32
 toolchain=$(cd "$here/../../cmake" && pwd)/mingw-w64-x86_64.cmake
 wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver # Debian keeps them off PATH
@@ -38,14 +40,14 @@ gcc_version=$("$triple-g++-posix" -dumpfullversion)
 runtime=$(dpkg-query -W -f='${Version}' mingw-w64-x86-64-dev)
 gcc_hash=$(printf '%s\n%s\n' "$gcc_about" "$runtime" | sha256sum | cut -c1-10)
 key="sdl2-$sdl2_version.mixer-$mixer_version.turbojpeg-$jpeg_version.openmpt-$openmpt_version"
-key="$key.gtest-$gtest_version.mingw-$gcc_version-$gcc_hash.r$recipe"
+key="$key.fltk-$fltk_version.gtest-$gtest_version.mingw-$gcc_version-$gcc_hash.r$recipe"
 cache=${SWIRLBEAM_WINDOWS_CACHE:-$HOME/.cache/swirlbeam/windows}
 prefix="$cache/$key"
 wineprefix="$cache/wine"
 
 wanted=(include/SDL2/SDL.h include/SDL2/SDL_mixer.h include/turbojpeg.h
-  include/libopenmpt/libopenmpt.h include/gtest/gtest.h lib/libSDL2.a lib/libSDL2main.a
-  lib/libSDL2_mixer.a lib/libturbojpeg.a lib/libopenmpt.a lib/libgtest.a lib/libgtest_main.a
+  include/libopenmpt/libopenmpt.h include/FL/Fl.H include/gtest/gtest.h lib/libSDL2.a lib/libSDL2main.a
+  lib/libSDL2_mixer.a lib/libturbojpeg.a lib/libopenmpt.a lib/libfltk.a lib/libfltk_images.a lib/libgtest.a lib/libgtest_main.a
   lib/pkgconfig/sdl2.pc lib/pkgconfig/SDL2_mixer.pc lib/pkgconfig/libturbojpeg.pc
   lib/pkgconfig/libopenmpt.pc lib/cmake/SDL2/SDL2Config.cmake
   lib/cmake/SDL2_mixer/SDL2_mixerConfig.cmake)
@@ -57,6 +59,8 @@ mixer_src=$(source_dir libsdl2-mixer "$mixer_version")
 jpeg_src=$(source_dir libjpeg-turbo "$jpeg_version")
 openmpt_src=$(source_dir libopenmpt "$openmpt_version")
 gtest_src=$(source_dir googletest "$gtest_version")
+fetch_source_or_sid fltk1.3
+fltk_src=$(source_dir fltk1.3 "$fltk_version")
 
 # --- Builds, each installed into the stage -----------------------------------------------------
 
@@ -128,6 +132,14 @@ step "libopenmpt build" make -j "$jobs"
 step "libopenmpt install" make install
 say "libopenmpt built in $((SECONDS - t)) s"
 
+say "building FLTK"
+# Its own jpeg, png and zlib, built in, so that nothing else's is picked up; Windows' GDI, so no X.
+# Cross-compiling, it builds no fluid.
+cmake_lib FLTK "$fltk_src" -DOPTION_BUILD_SHARED_LIBS=OFF -DOPTION_USE_SYSTEM_ZLIB=OFF \
+  -DOPTION_USE_SYSTEM_LIBJPEG=OFF -DOPTION_USE_SYSTEM_LIBPNG=OFF -DFLTK_BUILD_TEST=OFF \
+  -DFLTK_BUILD_EXAMPLES=OFF -DOPTION_BUILD_HTML_DOCUMENTATION=OFF \
+  -DOPTION_BUILD_PDF_DOCUMENTATION=OFF -DOPTION_CAIRO=OFF
+
 say "building GoogleTest"
 # Without pthreads GoogleTest uses Windows' own locks and threads.
 cmake_lib GoogleTest "$gtest_src" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON
@@ -192,11 +204,32 @@ step "link check compile" "$triple-gcc-posix" -c -O2 $(pkg-config --cflags "${pa
 # C++ for libopenmpt.
 step "link check" "$triple-g++-posix" link-check.o -static -mwindows \
   $(pkg-config --static --libs "${packages[@]}") -o link-check.exe
-dlls=$("$triple-objdump" -p link-check.exe | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f)
-echo "link-check.exe imports:" $dlls >&2
-if grep -Ei '^lib|sdl|openmpt|jpeg|gtest|pthread|stdc' <<<"$dlls" >&2; then
-  fail "link-check.exe needs the DLLs above, which are no part of Windows"
-fi
+
+# FLTK's window, made but not shown: its Windows code links and starts without a display.
+cat >fltk-check.cpp <<'CHECK'
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <cstdio>
+
+int main() {
+  Fl_Window window(200, 100, "check");
+  std::printf("FLTK %d window %dx%d shown %d\n", Fl::api_version(), window.w(), window.h(),
+              window.shown());
+  return window.w() != 200 || window.shown();
+}
+CHECK
+step "FLTK check compile" "$triple-g++-posix" -c -O2 "-I$stage/include" fltk-check.cpp
+# FLTK on Windows: drag and drop through OLE, common controls, sockets for Fl::add_fd.
+step "FLTK check link" "$triple-g++-posix" fltk-check.o -static -mwindows "-L$stage/lib" -lfltk \
+  -lole32 -luuid -lcomctl32 -lws2_32 -o fltk-check.exe
+
+for exe in link-check.exe fltk-check.exe; do
+  dlls=$("$triple-objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f)
+  echo "$exe imports:" $dlls >&2
+  if grep -Ei '^lib|sdl|openmpt|jpeg|fltk|gtest|pthread|stdc' <<<"$dlls" >&2; then
+    fail "$exe needs the DLLs above, which are no part of Windows"
+  fi
+done
 
 # The Wine prefix lives on between builds: making one takes a while.
 export WINEDEBUG=-all WINEPREFIX="$wineprefix"
@@ -211,6 +244,12 @@ step "link check run" "$wine" link-check.exe
 grep -v '^ALSA lib' "$work/log/link check run.log" >&2 # Wine asking for a sound card
 grep -q "^SDL $sdl2_version " "$work/log/link check run.log" ||
   fail "the linked SDL is not $sdl2_version: $stage/lib/libSDL2.a"
+step "FLTK check run" "$wine" fltk-check.exe
+"$wineserver" -w
+cat "$work/log/FLTK check run.log" >&2
+IFS=. read -r major minor patch <<<"$fltk_version"
+grep -q "^FLTK $((major * 10000 + minor * 100 + patch)) window 200x100 shown 0" "$work/log/FLTK check run.log" ||
+  fail "FLTK's check did not say its window: $stage/lib/libfltk.a"
 say "link check passed in $((SECONDS - t)) s"
 
 # --- Into the cache, in one rename -------------------------------------------------------------
