@@ -16,8 +16,18 @@ set(PKG_CONFIG_ARGN --static)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
+# Not FLTK's own config file: cross-compiled, it looks for a fluid to run here, which the show does
+# not need. The show uses none of fltk_images (nor its bundled jpeg, png and zlib).
+find_path(FLTK_INCLUDE_DIR FL/Fl.H REQUIRED)
+find_library(FLTK_LIBRARY fltk REQUIRED)
+add_library(fltk STATIC IMPORTED)
+# What FLTK's Windows code calls besides the DLLs every GUI program gets: OLE for drag and drop,
+# the common controls, sockets for Fl::add_fd.
+set_target_properties(fltk PROPERTIES IMPORTED_LOCATION ${FLTK_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${FLTK_INCLUDE_DIR}
+  INTERFACE_LINK_LIBRARIES "ole32;uuid;comctl32;ws2_32")
 
 add_library(swirlbeam_platform_libraries INTERFACE)
 target_link_libraries(swirlbeam_platform_libraries INTERFACE
   SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static PkgConfig::OPENMPT PkgConfig::TURBOJPEG
-  OpenGL::GL OpenGL::GLU)
+  OpenGL::GL OpenGL::GLU fltk)
