@@ -172,6 +172,7 @@ bool after_window(SDL_Window* window, Request& request) {
       fit_with_frame(window, request, *frame);
     }
   }
+  if (!request.full_screen) keep_frame_on_screen(window);
   return true;
 }
 

@@ -13,3 +13,6 @@
 std::optional<FrameExtents> frame_before_mapping(SDL_Window* window);
 // Once mapped, as the window manager states it; nothing where it does not.
 std::optional<FrameExtents> frame_of_mapped(SDL_Window* window);
+// Before a window (not full screen) is shown: moves it so that its frame is on the usable area
+// where the window system would leave the frame partly off screen.
+void keep_frame_on_screen(SDL_Window* window);
