@@ -325,7 +325,9 @@ def test_a_damaged_download_is_named_and_never_reaches_the_program(tmp_path):
 
         # A worker whose file does not come: the page checks each file itself, as well.
         missing = (404, b"Not found", "text/html")
-        server.asked, server.answers = {}, {
+        # Of the whole site, so that the damaged code is the one fault: with the broken build's as
+        # well, whichever failed first was named.
+        server.root, server.asked, server.answers = SITE, {}, {
             "checker_worker.js": missing, "gpu_worker.js": missing,
             "swirlbeam.js": (200, bytes(code), "text/javascript")}
         driver.get(server.url + "/index.html")
@@ -336,6 +338,7 @@ def test_a_damaged_download_is_named_and_never_reaches_the_program(tmp_path):
         # Where no worker may start, the page checks and compiles each file itself, as well.
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                {"source": "delete window.Worker;"})
+        server.root = broken
         driver.get(server.url + "/index.html")
         assert "CompileError" in not_loaded(driver).splitlines()[-1]
         server.root, server.answers = SITE, {"swirlbeam.js": (200, bytes(code), "text/javascript")}
