@@ -21,9 +21,10 @@ foreach(pair SDL2:libsdl2-2.0-0 SDL2_mixer:libsdl2-mixer-2.0-0 libjpeg-turbo:lib
 endforeach()
 
 set(folder swirlbeam-${PROJECT_VERSION}-windows-x64)
-set(zip ${CMAKE_BINARY_DIR}/${folder}.zip)
+set(swirlbeam_windows_zip ${CMAKE_BINARY_DIR}/${folder}.zip)
 add_custom_target(windows-zip
-  COMMAND ${CMAKE_COMMAND} -DZIP=${zip} -DFOLDER=${folder} -DPROGRAMS=$<TARGET_FILE:swirlbeam>
+  COMMAND ${CMAKE_COMMAND} -DZIP=${swirlbeam_windows_zip} -DFOLDER=${folder}
+    -DPROGRAMS=$<TARGET_FILE:swirlbeam>
     -DMEDIA=${SWIRLBEAM_MEDIA} -DSETTINGS=${SWIRLBEAM_DEFAULT_SETTINGS}
     -DREADME=${PROJECT_SOURCE_DIR}/res/windows/README.txt "-DLICENCES=${licences}"
     -DVERSION=${PROJECT_VERSION} -P ${PROJECT_SOURCE_DIR}/cmake/windows-zip.cmake

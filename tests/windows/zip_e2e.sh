@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The Windows zip as a person uses it, under Wine on an X server, keys through the keyboard: it
+# unpacks into a folder whose name is not ASCII; the dialog takes a key and Return starts the show,
+# which draws; Escape ends it with status 0 and config.dat holds the choice; a second run replaces
+# the file; a missing picture gives the message box and status 255.
+#   bash tests/windows/zip_e2e.sh ZIP WINEPREFIX
+set -euo pipefail
+zip=$(realpath "$1")
+export WINEPREFIX=$2 WINEDEBUG=-all
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
+wine=/usr/lib/wine/wine64
+
+work=$(mktemp -d)
+trap 'WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+folder="$work/Пример 例え Grüße"
+mkdir -p "$folder"
+(cd "$folder" && unzip -q "$zip")
+cd "$folder"/swirlbeam-*-windows-x64
+
+fail() {
+  echo "zip_e2e: $*" >&2
+  exit 1
+}
+# The id of the visible window named exactly $1, waited for up to $2 seconds.
+window() {
+  timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" | head -n1
+}
+width() {
+  od -An -tu4 -j6 -N4 config.dat | tr -d ' '
+}
+# Starts the program, and runs the keys "$@" in its dialog once it shows.
+start() {
+  "$wine" swirlbeam.exe &
+  pid=$!
+  window "Swirlbeam - Configuration" 60 >/dev/null || fail "no dialog within 60 s"
+  xdotool key "$@"
+}
+# Waits for the program; its exit status in $status.
+ended() {
+  status=0
+  wait "$pid" || status=$?
+}
+
+first=$(width)
+start Down Return
+show=$(window Swirlbeam 60) || fail "no show window after Return"
+sleep 4
+brightest=$(import -window "$show" png:- | convert - -separate -append -format "%[fx:maxima]" info:)
+awk -v b="$brightest" 'BEGIN { exit !(b > 0.5) }' || fail "the show drew nothing (brightest $brightest)"
+xdotool key Escape
+ended
+[ "$status" = 0 ] || fail "Escape ended the show with status $status, not 0"
+second=$(width)
+[ "$second" != "$first" ] || fail "config.dat still holds width $first after Down and Return"
+
+start Up Return
+window Swirlbeam 60 >/dev/null || fail "no show window on the second run"
+xdotool key Escape
+ended
+[ "$status" = 0 ] || fail "the second run ended with status $status, not 0"
+[ "$(width)" = "$first" ] || fail "the second run did not replace config.dat ($(width), not $first)"
+ls ./*.tmp* 2>/dev/null && fail "a temporary file was left beside config.dat"
+
+rm logo.jpg
+start Return
+window Error 60 >/dev/null || fail "no message box for the missing logo.jpg"
+xdotool key Return
+ended
+[ "$status" = 255 ] || fail "a missing picture ended the program with status $status, not 255"
+echo "zip_e2e: passed (widths $first, $second, $first; brightest $brightest)"
