@@ -10,3 +10,12 @@ gtest_discover_tests(settings_write_windows_test DISCOVERY_MODE PRE_TEST)
 # The zip as a person uses it, on an X server under Wine; the target windows-zip makes it.
 add_test(NAME windows_zip_e2e COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/zip_e2e.sh
   ${swirlbeam_windows_zip} ${SWIRLBEAM_WINEPREFIX})
+
+# The unit tests of the show's logic, which need neither Linux nor a display: one program, run
+# whole, as Wine takes seconds to start each program.
+set(tests ${PROJECT_SOURCE_DIR}/tests)
+add_executable(logic_windows_test ${tests}/core/rng_test.cpp ${tests}/app/timeline_test.cpp
+  ${tests}/app/main_loop_test.cpp ${tests}/app/effects_test.cpp ${tests}/support/recording_sound.cpp)
+target_include_directories(logic_windows_test PRIVATE ${tests})
+target_link_libraries(logic_windows_test PRIVATE swirlbeam_show GTest::gtest_main)
+add_test(NAME logic_windows_test COMMAND logic_windows_test)
