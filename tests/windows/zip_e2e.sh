@@ -2,16 +2,22 @@
 # The Windows zip as a person uses it, under Wine on an X server, keys through the keyboard: it
 # unpacks into a folder whose name is not ASCII; the dialog takes a key and Return starts the show,
 # which draws; Escape ends it with status 0 and config.dat holds the choice; a second run replaces
-# the file; a missing picture gives the message box and status 255.
+# the file; a missing picture gives the message box and status 255; on a display scaled to 200 %
+# the dialog and the show's window are twice their size.
 #   bash tests/windows/zip_e2e.sh ZIP WINEPREFIX
 set -euo pipefail
 zip=$(realpath "$1")
 export WINEPREFIX=$2 WINEDEBUG=-all
-[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" "$@"
 wine=/usr/lib/wine/wine64
 
 work=$(mktemp -d)
-trap 'WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+# The display's scale, in dots per inch, as Windows keeps it.
+set_dpi() {
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
+}
+trap 'set_dpi 96 || true; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 folder="$work/Пример 例え Grüße"
 mkdir -p "$folder"
 (cd "$folder" && unzip -q "$zip")
@@ -28,11 +34,17 @@ window() {
 width() {
   od -An -tu4 -j6 -N4 config.dat | tr -d ' '
 }
-# Starts the program, and runs the keys "$@" in its dialog once it shows.
+size() {
+  xdotool getwindowgeometry "$1" | sed -n 's/ *Geometry: //p'
+}
+# Starts the program, and runs the keys "$@" in its dialog once it shows; the dialog's size in
+# $dialog.
 start() {
   "$wine" swirlbeam.exe &
   pid=$!
-  window "Swirlbeam - Configuration" 60 >/dev/null || fail "no dialog within 60 s"
+  local id
+  id=$(window "Swirlbeam - Configuration" 60) || fail "no dialog within 60 s"
+  dialog=$(size "$id")
   xdotool key "$@"
 }
 # Waits for the program; its exit status in $status.
@@ -41,8 +53,10 @@ ended() {
   wait "$pid" || status=$?
 }
 
+set_dpi 96
 first=$(width)
 start Down Return
+dialog_96=$dialog
 show=$(window Swirlbeam 60) || fail "no show window after Return"
 sleep 4
 brightest=$(import -window "$show" png:- | convert - -separate -append -format "%[fx:maxima]" info:)
@@ -61,10 +75,23 @@ ended
 [ "$(width)" = "$first" ] || fail "the second run did not replace config.dat ($(width), not $first)"
 ls ./*.tmp* 2>/dev/null && fail "a temporary file was left beside config.dat"
 
+# 200 %: the 640x480 of the first run's config.dat, which the second run put back.
+set_dpi 192
+start Return
+show=$(window Swirlbeam 60) || fail "no show window at 200 %"
+twice=$(awk -F x -v s="$dialog_96" 'BEGIN { split(s, d, "x"); print 2 * d[1] "x" 2 * d[2] }')
+dialog_200=$dialog
+[ "$dialog_200" = "$twice" ] || fail "at 200 % the dialog is $dialog_200, not $twice (at 100 %: $dialog_96)"
+[ "$(size "$show")" = 1280x960 ] || fail "at 200 % the show's window is $(size "$show"), not 1280x960"
+xdotool key Escape
+ended
+[ "$status" = 0 ] || fail "the run at 200 % ended with status $status, not 0"
+
+set_dpi 96
 rm logo.jpg
 start Return
 window Error 60 >/dev/null || fail "no message box for the missing logo.jpg"
 xdotool key Return
 ended
 [ "$status" = 255 ] || fail "a missing picture ended the program with status $status, not 255"
-echo "zip_e2e: passed (widths $first, $second, $first; brightest $brightest)"
+echo "zip_e2e: passed (widths $first, $second, $first; brightest $brightest; dialog $dialog_96 and $dialog_200)"

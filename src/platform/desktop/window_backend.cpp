@@ -57,11 +57,13 @@ bool prepare_full_screen(SDL_Window* window) {
   return true;
 }
 
-// Only X11 windows are scaled here: SDL's Wayland windows are measured in the desktop's own units
-// already, and its compositor enlarges them.
-bool scaled_on_x11(const window_backend::Request& request) {
+// X11 and Windows windows are scaled here (on Windows the manifest declares the program aware of
+// each monitor's scale, so Windows does not stretch it): SDL's Wayland windows are measured in the
+// desktop's own units already, and its compositor enlarges them.
+bool scaled_here(const window_backend::Request& request) {
   const char* driver = SDL_GetCurrentVideoDriver();
-  return request.scale > 1 && driver != nullptr && SDL_strcmp(driver, "x11") == 0;
+  return request.scale > 1 && driver != nullptr &&
+         (SDL_strcmp(driver, "x11") == 0 || SDL_strcmp(driver, "windows") == 0);
 }
 
 SDL_Rect usable_bounds() {
@@ -72,7 +74,7 @@ SDL_Rect usable_bounds() {
 
 // The window's size on this desktop, before its frame is known.
 WindowSize window_size(const window_backend::Request& request) {
-  if (!scaled_on_x11(request)) return request.window;
+  if (!scaled_here(request)) return request.window;
   const SDL_Rect usable = usable_bounds();
   return scaled_window_size(request.window, request.scale, {usable.w, usable.h});
 }
@@ -154,7 +156,7 @@ SDL_Window* make_window(const char* title, const Request& request) {
   SDL_GetDisplayBounds(0, &primary);
   // A scaled window is fitted to the usable area, so its frame's corner goes to that area's (the
   // window manager places the frame's corner where a window asks to be).
-  if (!request.full_screen && scaled_on_x11(request)) primary = usable_bounds();
+  if (!request.full_screen && scaled_here(request)) primary = usable_bounds();
   const WindowSize size =
       request.full_screen ? WindowSize{request.width, request.height} : request.window;
   return SDL_CreateWindow(title, primary.x, primary.y, size.width, size.height, flags);
@@ -167,7 +169,7 @@ bool after_window(SDL_Window* window, Request& request) {
     if (!ask_for_window_instead(request)) return false;
     resize_for_window(window, request);
   }
-  if (!request.full_screen && scaled_on_x11(request)) {
+  if (!request.full_screen && scaled_here(request)) {
     if (const std::optional<FrameExtents> frame = frame_before_mapping(window)) {
       fit_with_frame(window, request, *frame);
     }
@@ -193,7 +195,7 @@ bool after_context(SDL_Window* window, Request& request) {
     }
   }
   // Where the window manager would not tell the frame beforehand, it has framed the window now.
-  if (!request.full_screen && scaled_on_x11(request)) {
+  if (!request.full_screen && scaled_here(request)) {
     if (const std::optional<FrameExtents> frame = frame_of_mapped(window)) {
       fit_with_frame(window, request, *frame);
     }
