@@ -46,8 +46,9 @@ prefix="$cache/$key"
 wineprefix="$cache/wine"
 
 wanted=(include/SDL2/SDL.h include/SDL2/SDL_mixer.h include/turbojpeg.h
-  include/libopenmpt/libopenmpt.h include/FL/Fl.H include/gtest/gtest.h lib/libSDL2.a lib/libSDL2main.a
-  lib/libSDL2_mixer.a lib/libturbojpeg.a lib/libopenmpt.a lib/libfltk.a lib/libfltk_images.a lib/libgtest.a lib/libgtest_main.a
+  include/libopenmpt/libopenmpt.h include/FL/Fl.H include/gtest/gtest.h lib/libSDL2.a
+  lib/libSDL2main.a lib/libSDL2_mixer.a lib/libturbojpeg.a lib/libopenmpt.a lib/libfltk.a
+  lib/libfltk_images.a lib/libgtest.a lib/libgtest_main.a
   lib/pkgconfig/sdl2.pc lib/pkgconfig/SDL2_mixer.pc lib/pkgconfig/libturbojpeg.pc
   lib/pkgconfig/libopenmpt.pc lib/cmake/SDL2/SDL2Config.cmake
   lib/cmake/SDL2_mixer/SDL2_mixerConfig.cmake)
