@@ -111,7 +111,7 @@ void start_show(bool fullscreen) {
 extern "C" {
 
 // Start!, with the form's controls. 1: the page asks for full screen, then calls web_open;
-// 0: web_open at once; -1: the program has ended.
+// 0: web_open at once.
 EMSCRIPTEN_KEEPALIVE int web_start(int resolution, int windowed, int music, int dither, int d16,
                                    int d24, int d32) {
   DialogState state;
@@ -123,10 +123,7 @@ EMSCRIPTEN_KEEPALIVE int web_start(int resolution, int windowed, int music, int 
   state.depth[1] = d24 != 0;
   state.depth[2] = d32 != 0;
   end_dialog(DialogEnd::start, state, settings);
-  if (!save_settings()) {
-    page_ended(0);
-    return -1;
-  }
+  save_settings();
   page_save_storage();
   return settings.fullscreen != 0 ? 1 : 0;
 }

@@ -43,7 +43,7 @@ var swirlbeamForm = (function () {
     } else if (wanted === 1) {
       // Asked within the click, as browsers require; a refusal gets the program's question.
       requestFullScreen().then(() => call('_web_open', 1), () => call('_web_open', 0));
-    } else if (wanted === 0) {
+    } else {
       call('_web_open', 0);
     }
   }

@@ -28,7 +28,7 @@ int main() {
     close_sound(song);
     return 0;
   }
-  if (!save_settings()) return 0;
+  save_settings();
 
   // Window, scene and clock, then the show
   FrameTimer timer;

@@ -57,11 +57,14 @@ const char* load_sound(bool audible) {
   return nullptr;
 }
 
-bool save_settings() {
-  if (write_settings_file(settings_file_name, settings)) return true;
+void save_settings() {
+  if (write_settings_file(settings_file_name, settings)) return;
+  // A folder the player may not write (a zip opened in place, a system folder) is no reason to
+  // withhold the show they chose: it plays with these settings, which are not kept.
   show_message("Unable to save the configuration !\n", "Error", MessageIcon::exclamation);
-  close_sound(song);
-  return false;
+  std::fprintf(stderr,
+               "swirlbeam: config.dat could not be written; the show plays with the settings "
+               "chosen, which will not be kept\n");
 }
 
 bool begin_show(FrameTimer& timer, bool fullscreen) {

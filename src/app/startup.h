@@ -27,8 +27,8 @@ const char* load_sound_step(int step, bool audible);
 extern bool sound_output_missing;
 // What the dialog then says in place of its greeting.
 extern const char* const no_sound_output_notice;
-// Writes `settings` back to config.dat. False after its message, with the sound closed.
-bool save_settings();
+// Writes `settings` back to config.dat; where it cannot, says so, and the show goes on.
+void save_settings();
 // Makes the window with the scene set up in it, then starts `timer` and takes `start_time`.
 // False after the failure was shown, with everything released.
 bool begin_show(FrameTimer& timer, bool fullscreen);

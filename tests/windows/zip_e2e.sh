@@ -2,8 +2,9 @@
 # The Windows zip as a person uses it, under Wine on an X server, keys through the keyboard: it
 # unpacks into a folder whose name is not ASCII; the dialog takes a key and Return starts the show,
 # which draws; Escape ends it with status 0 and config.dat holds the choice; a second run replaces
-# the file; a missing picture gives the message box and status 255; on a display scaled to 200 %
-# the dialog and the show's window are twice their size.
+# the file; a read-only config.dat is said and the show still plays; a missing picture gives the
+# message box and status 255; on a display scaled to 200 % the dialog and the show's window are
+# twice their size.
 #   bash tests/windows/zip_e2e.sh ZIP WINEPREFIX
 set -euo pipefail
 zip=$(realpath "$1")
@@ -88,6 +89,19 @@ ended
 [ "$status" = 0 ] || fail "the run at 200 % ended with status $status, not 0"
 
 set_dpi 96
+# A config.dat Windows may not write: the message says so, and the show still plays.
+"$wine" cmd /c attrib +r config.dat
+kept=$(od -An -tx1 config.dat)
+start Down Return
+window Error 60 >/dev/null || fail "no message box for the read-only config.dat"
+xdotool key Return
+window Swirlbeam 60 >/dev/null || fail "no show after the read-only config.dat's message"
+xdotool key Escape
+ended
+[ "$status" = 0 ] || fail "the run with a read-only config.dat ended with status $status, not 0"
+[ "$(od -An -tx1 config.dat)" = "$kept" ] || fail "the read-only config.dat was changed"
+"$wine" cmd /c attrib -r config.dat
+
 rm logo.jpg
 start Return
 window Error 60 >/dev/null || fail "no message box for the missing logo.jpg"
