@@ -19,3 +19,7 @@ add_executable(logic_windows_test ${tests}/core/rng_test.cpp ${tests}/app/timeli
 target_include_directories(logic_windows_test PRIVATE ${tests})
 target_link_libraries(logic_windows_test PRIVATE swirlbeam_show GTest::gtest_main)
 add_test(NAME logic_windows_test COMMAND logic_windows_test)
+
+# Each program needs no DLL beside it but Windows' own, and the show opens no console.
+add_test(NAME windows_exe_imports COMMAND bash ${tests}/windows/exe_imports.sh ${CMAKE_OBJDUMP} 2
+  $<TARGET_FILE:swirlbeam>)

@@ -2,7 +2,7 @@
 # Builds Swirlbeam twice (plain with warnings as errors, and with ASan+UBSan) and runs the whole
 # test suite headless under Xvfb with Mesa's software OpenGL. The real display-mode tests start an
 # Xorg server of their own (dummy driver, installed by install-deps.sh). Then the browser build is
-# tested in Chromium, Firefox and WebKitGTK.
+# tested in Chromium, Firefox and WebKitGTK, and the Windows build under Wine.
 #   bash scripts/test.sh            everything, as CI runs it
 #   bash scripts/test.sh --quick    the plain build's unit tests alone, for everyday work: no
 #                                   end-to-end, hardening or install cases, no browsers, no root
@@ -18,6 +18,15 @@ if [ "${1:-}" = --quick ]; then
 fi
 
 bash scripts/install-deps.sh
+
+# The Windows build's libraries take about ten minutes to build the first time: they build beside
+# the suites, at the lowest priority, on what the suites leave of the cores.
+# Their packages come first, so that no two package installs run at once.
+bash scripts/lib/windows-libs.sh --packages-only
+mkdir -p build-win
+setsid -w nice -n 19 bash scripts/lib/windows-libs.sh >build-win/libraries.log 2>&1 &
+windows_libs=$!
+trap 'kill -- -$windows_libs 2>/dev/null || true' EXIT
 
 run_suite() {
   local dir=$1; shift
@@ -36,6 +45,10 @@ ASAN_OPTIONS=detect_leaks=0 run_suite build-asan -DSWIRLBEAM_SANITIZE=ON -DCMAKE
 
 # The browser build, in the three browser engines, against the plain build.
 bash scripts/ci/test-web.sh
+
+# The Windows build under Wine, once its libraries are there.
+wait "$windows_libs" || { tail -n 30 build-win/libraries.log >&2; exit 1; }
+bash scripts/ci/test-windows.sh
 
 # Fuzz targets (libFuzzer, clang), a minute each (FUZZ_SECONDS); longer runs: fuzz/run.sh.
 bash fuzz/run-all.sh "${FUZZ_SECONDS:-60}"

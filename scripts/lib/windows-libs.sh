@@ -6,6 +6,7 @@
 # the last line on stdout; everything else goes to stderr. Installs the Debian packages it needs
 # (as root, or through sudo).
 #   prefix=$(bash scripts/lib/windows-libs.sh | tail -n1)
+#   bash scripts/lib/windows-libs.sh --packages-only    installs the Debian packages alone
 # SWIRLBEAM_WINDOWS_CACHE sets the cache folder (default ~/.cache/swirlbeam/windows); the Wine
 # prefix the check runs in is the folder wine beside the library prefix. Configure with
 # cmake/mingw-w64-x86_64.cmake given both.
@@ -32,6 +33,7 @@ exec 3>&1 1>&2
 bash "$here/../install-deps.sh" g++-mingw-w64-x86-64-posix wine64 nasm cmake make pkg-config \
   dpkg-dev xz-utils ||
   fail "installing MinGW-w64, Wine and the build tools failed: scripts/install-deps.sh"
+[ "${1:-}" != --packages-only ] || exit 0
 
 # The compiler and the MinGW runtime it links in both shape the libraries.
 gcc_about=$("$triple-g++-posix" --version | head -n1) ||
@@ -232,14 +234,8 @@ for exe in link-check.exe fltk-check.exe; do
   fi
 done
 
-# The Wine prefix lives on between builds: making one takes a while.
+step "Wine prefix" bash "$here/wine-prefix.sh" "$wineprefix"
 export WINEDEBUG=-all WINEPREFIX="$wineprefix"
-if [ ! -f "$wineprefix/system.reg" ]; then
-  say "making the Wine prefix: $wineprefix"
-  rm -rf "$wineprefix"
-  # No Mono or Gecko: nothing here is .NET or HTML, and both would be downloaded.
-  WINEDLLOVERRIDES="mscoree,mshtml=" step "wineboot" "$wine" wineboot -i
-fi
 step "link check run" "$wine" link-check.exe
 "$wineserver" -w
 grep -v '^ALSA lib' "$work/log/link check run.log" >&2 # Wine asking for a sound card
