@@ -64,11 +64,13 @@ int clamped_wrap_mode();
 bool vertex_colours_exact();
 
 // Sound: the silent output that music switched off plays into. The first is called before the
-// audio subsystem starts, the second once the device is open.
+// audio subsystem starts, the second once the device is open, the third as the sound closes, so
+// that a sound started again in the same process plays where the player asks.
 namespace sound_detail {
 
 void choose_silent_output();
 void silence_open_output();
+void forget_silent_output();
 
 // Asked before SDL tries an audio driver, of the server behind it.
 enum class ServerCheck {

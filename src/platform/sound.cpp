@@ -218,6 +218,7 @@ void set_music_volume(Song* song, int volume) {
 
 void close_sound(Song*& song) {
   if (state.open) {
+    forget_silent_output();
     close_output();
     for (auto& sample : state.samples) Mix_FreeChunk(sample->chunk);
   }

@@ -9,6 +9,10 @@ void sound_detail::choose_silent_output() {
 
 void sound_detail::silence_open_output() {}
 
+void sound_detail::forget_silent_output() {
+  SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // the player's SDL_AUDIODRIVER counts again
+}
+
 bool sound_detail::output_may_be_lost() {
   return true;
 }

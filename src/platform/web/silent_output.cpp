@@ -20,6 +20,10 @@ void sound_detail::silence_open_output() {
   Mix_SetPostMix(mute, nullptr);
 }
 
+void sound_detail::forget_silent_output() {
+  Mix_SetPostMix(nullptr, nullptr);
+}
+
 // The browser's output has no server of its own to ask.
 sound_detail::ServerCheck sound_detail::check_sound_server(const char*, std::string&) {
   return ServerCheck::ready;
