@@ -15,6 +15,7 @@ TEST(VirtualClock, StagesBeginAtFixedFramesAndTheShowHas16851) {
 
 // No comets and no sound here: only the stage steps and effects run.
 TEST(VirtualClock, SteppingEntersEachStageInItsFrameAndEndsWithTheLastOne) {
+  effects = EffectState{};  // as a show starts, whatever ran before in this process
   int entered_at[last_stage + 1] = {};
   int frame = 0;
   for (; frame < 20000; ++frame) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-// A fresh folder under /tmp, removed with everything in it when the object goes.
+// A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {
  public:
   TempDir();
