@@ -2,7 +2,8 @@
 # swirlbeam-capture.exe under Wine against the Linux build's swirlbeam-capture, on the same media,
 # seed and size: every 50th frame of the whole show (the contact sheet's frame of each stage 0..9
 # among them) must be the same pixel for pixel, and the traces and soundtracks the same byte for
-# byte. Then --video where no ffmpeg.exe is found: the one-line message and status 1.
+# byte. The Windows tool writes into a folder named in UTF-8 beyond ASCII. Then --video where no
+# ffmpeg.exe is found: the one-line message and status 1.
 #   bash tests/windows/capture_compare.sh CAPTURE.EXE LINUX_BUILD MEDIA WINEPREFIX
 # Exits 77 (skipped) when LINUX_BUILD holds no Linux capture tool.
 set -euo pipefail
@@ -32,21 +33,22 @@ args=(--media media --size 320x240 --seed 41 --every 50)
 outputs() {
   echo --png "$1/png" --trace "$1/trace.jsonl" --audio "$1/sound.wav" --contact-sheet "$1/sheet.png"
 }
-mkdir linux windows
+win=windows-Grüße-例え
+mkdir linux "$win"
 SECONDS=0
 # shellcheck disable=SC2046
 "$linux" "${args[@]}" $(outputs linux) >linux/out.txt 2>&1 &
 linux_pid=$!
 # shellcheck disable=SC2046
-"$wine" "$exe" "${args[@]}" $(outputs windows) >windows/out.txt 2>&1 ||
-  fail "swirlbeam-capture.exe failed: $(tr -d '\r' <windows/out.txt)"
+"$wine" "$exe" "${args[@]}" $(outputs "$win") >"$win/out.txt" 2>&1 ||
+  fail "swirlbeam-capture.exe failed: $(tr -d '\r' <"$win/out.txt")"
 wait "$linux_pid" || fail "the Linux swirlbeam-capture failed: $(cat linux/out.txt)"
 took=$SECONDS
 
 # Every picture: its bytes, or where the two compressors part, its pixels.
 count=0
 for picture in linux/png/frame-*.png linux/sheet.png; do
-  other=windows/${picture#linux/}
+  other=$win/${picture#linux/}
   [ -f "$other" ] || fail "swirlbeam-capture.exe wrote no $other"
   count=$((count + 1))
   cmp -s "$picture" "$other" && continue
@@ -54,15 +56,15 @@ for picture in linux/png/frame-*.png linux/sheet.png; do
     fail "$other: $differing pixels differ from Linux's (greatest difference in a channel:" \
       "$(compare -metric PAE "$picture" "$other" null: 2>&1 || true))"
 done
-[ "$(find windows/png -name 'frame-*.png' | wc -l)" = "$(find linux/png -name 'frame-*.png' | wc -l)" ] ||
+[ "$(find "$win/png" -name 'frame-*.png' | wc -l)" = "$(find linux/png -name 'frame-*.png' | wc -l)" ] ||
   fail "the two wrote different numbers of frames"
 stages=$(grep -o '"stage":[0-9]*' linux/trace.jsonl | sort -u | wc -l)
 [ "$stages" = 10 ] || fail "the frames compared cover $stages stages, not 10"
-if ! cmp -s linux/trace.jsonl windows/trace.jsonl; then
-  fail "the traces differ, first at: $(diff linux/trace.jsonl windows/trace.jsonl | head -n 3)"
+if ! cmp -s linux/trace.jsonl "$win/trace.jsonl"; then
+  fail "the traces differ, first at: $(diff linux/trace.jsonl "$win/trace.jsonl" | head -n 3)"
 fi
-if ! cmp -s linux/sound.wav windows/sound.wav; then
-  fail "the soundtracks differ in $(cmp -l linux/sound.wav windows/sound.wav | wc -l) of" \
+if ! cmp -s linux/sound.wav "$win/sound.wav"; then
+  fail "the soundtracks differ in $(cmp -l linux/sound.wav "$win/sound.wav" | wc -l) of" \
     "$(stat -c %s linux/sound.wav) bytes"
 fi
 
