@@ -23,8 +23,11 @@ add_test(NAME logic_windows_test COMMAND logic_windows_test)
 # swirlbeam-capture.exe against the Linux build's swirlbeam-capture (scripts/windows.sh passes its
 # folder): the same pictures, trace and soundtrack. Skipped without it.
 set(SWIRLBEAM_LINUX_BUILD "" CACHE PATH "The Linux build, whose swirlbeam-capture the Windows one is compared with")
+# No Windows ffmpeg is at hand: a double stands in for it, to check what the pipes carry.
+add_executable(ffmpeg_double ${PROJECT_SOURCE_DIR}/tests/windows/ffmpeg_double.cpp)
+target_link_libraries(ffmpeg_double PRIVATE shell32)
 add_test(NAME windows_capture_matches_linux
   COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/capture_compare.sh
     $<TARGET_FILE:swirlbeam-capture> "${SWIRLBEAM_LINUX_BUILD}" "${SWIRLBEAM_MEDIA}"
-    ${SWIRLBEAM_WINEPREFIX})
+    ${SWIRLBEAM_WINEPREFIX} $<TARGET_FILE:ffmpeg_double>)
 set_tests_properties(windows_capture_matches_linux PROPERTIES SKIP_RETURN_CODE 77)

@@ -3,11 +3,14 @@
 # seed and size: every 50th frame of the whole show (the contact sheet's frame of each stage 0..9
 # among them) must be the same pixel for pixel, and the traces and soundtracks the same byte for
 # byte. The Windows tool writes into a folder named in UTF-8 beyond ASCII. Then --video where no
-# ffmpeg.exe is found: the one-line message and status 1.
-#   bash tests/windows/capture_compare.sh CAPTURE.EXE LINUX_BUILD MEDIA WINEPREFIX
+# ffmpeg.exe is found: the one-line message and status 1; and with FFMPEG_DOUBLE.EXE beside it as
+# ffmpeg.exe and ffprobe.exe (tests/windows/ffmpeg_double.cpp), every frame's bytes through the
+# pipe, the mux and the check, into a folder whose name has a space; a failing ffmpeg's last line.
+#   bash tests/windows/capture_compare.sh CAPTURE.EXE LINUX_BUILD MEDIA WINEPREFIX FFMPEG_DOUBLE.EXE
 # Exits 77 (skipped) when LINUX_BUILD holds no Linux capture tool.
 set -euo pipefail
 exe=$(realpath "$1")
+double=$(realpath "$5")
 linux=${2:+$2/tools/capture/swirlbeam-capture}
 media=$3
 export WINEPREFIX=$4 WINEDEBUG=-all
@@ -78,5 +81,29 @@ message=$(tr -d '\r' <refusal.txt)
  beside swirlbeam-capture.exe nor on PATH (https://ffmpeg.org/download.html)" ] ||
   fail "--video without ffmpeg.exe said: $message"
 [ ! -e show.mp4 ] || fail "--video without ffmpeg.exe left show.mp4"
+
+# ffmpeg.exe and ffprobe.exe beside the program.
+mkdir beside "video é"
+cp "$exe" beside/
+cp "$double" beside/ffmpeg.exe
+cp "$double" beside/ffprobe.exe
+video=(--media media --size 64x48 --from 2500 --frames 30)
+"$wine" beside/swirlbeam-capture.exe "${video[@]}" --video "video é/v.mp4" --audio "video é/v.wav" \
+  >video.txt 2>&1 || fail "--video with the double failed: $(tr -d '\r' <video.txt)"
+[ "$(cat "video é/v.mp4")" = "$(printf 'video,30\naudio,1')" ] ||
+  fail "--video gave the double $(tr '\n' ' ' <"video é/v.mp4"), not 30 whole frames and the sound"
+[ "$(ls "video é")" = "$(printf 'v.mp4\nv.wav')" ] || fail "--video left $(ls "video é")"
+status=0
+"$wine" beside/swirlbeam-capture.exe "${video[@]}" --video "video é/fail.mp4" >failed.txt 2>&1 ||
+  status=$?
+message=$(tr -d '\r' <failed.txt)
+[ "$status" = 1 ] || fail "a failing ffmpeg.exe ended the capture with status $status, not 1"
+case $message in
+  *"no space left on the double's disk") ;;
+  *) fail "a failing ffmpeg.exe's last line is not in the message: $message" ;;
+esac
+[ "$(ls "video é")" = "$(printf 'v.mp4\nv.wav')" ] || fail "a failed --video left $(ls "video é")"
+
 echo "capture_compare: passed: $count pictures, the trace ($(wc -l <linux/trace.jsonl) lines)" \
-  "and the soundtrack ($(stat -c %s linux/sound.wav) bytes) the same; both captures took ${took} s"
+  "and the soundtrack ($(stat -c %s linux/sound.wav) bytes) the same (both captures in ${took} s);" \
+  "--video refused without ffmpeg.exe, through the double beside it, and its failure reported"
