@@ -17,7 +17,8 @@ pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 # Not FLTK's own config file: cross-compiled, it looks for a fluid to run here, which the show does
-# not need. The show uses none of fltk_images (nor its bundled jpeg, png and zlib).
+# not need. The show uses none of fltk_images; the capture tool writes its pictures with FLTK's
+# bundled libpng and zlib (their names prefixed with fltk_, so they clash with no other copy).
 find_path(FLTK_INCLUDE_DIR FL/Fl.H REQUIRED)
 find_library(FLTK_LIBRARY fltk REQUIRED)
 add_library(fltk STATIC IMPORTED)
@@ -31,3 +32,13 @@ add_library(swirlbeam_platform_libraries INTERFACE)
 target_link_libraries(swirlbeam_platform_libraries INTERFACE
   SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static PkgConfig::OPENMPT PkgConfig::TURBOJPEG
   OpenGL::GL OpenGL::GLU fltk)
+
+# libpng and zlib as FLTK bundles them: <png.h> and <zlib.h> from FL/images.
+find_library(FLTK_PNG_LIBRARY fltk_png REQUIRED)
+find_library(FLTK_Z_LIBRARY fltk_z REQUIRED)
+add_library(fltk_z STATIC IMPORTED)
+set_target_properties(fltk_z PROPERTIES IMPORTED_LOCATION ${FLTK_Z_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${FLTK_INCLUDE_DIR}/FL/images)
+add_library(fltk_png STATIC IMPORTED)
+set_target_properties(fltk_png PROPERTIES IMPORTED_LOCATION ${FLTK_PNG_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${FLTK_INCLUDE_DIR}/FL/images INTERFACE_LINK_LIBRARIES fltk_z)

@@ -1,4 +1,4 @@
-# The target windows-zip: swirlbeam-<version>-windows-x64.zip in the build folder, the program with
+# The target windows-zip: swirlbeam-<version>-windows-x64.zip in the build folder, the programs with
 # the default media the desktop build's media maker made (scripts/windows.sh passes them), a
 # config.dat, the licences of everything linked in, and README.txt.
 set(SWIRLBEAM_MEDIA "" CACHE PATH "Folder holding the default media")
@@ -24,10 +24,10 @@ set(folder swirlbeam-${PROJECT_VERSION}-windows-x64)
 set(swirlbeam_windows_zip ${CMAKE_BINARY_DIR}/${folder}.zip)
 add_custom_target(windows-zip
   COMMAND ${CMAKE_COMMAND} -DZIP=${swirlbeam_windows_zip} -DFOLDER=${folder}
-    -DPROGRAMS=$<TARGET_FILE:swirlbeam>
+    "-DPROGRAMS=$<TARGET_FILE:swirlbeam>;$<TARGET_FILE:swirlbeam-capture>"
     -DMEDIA=${SWIRLBEAM_MEDIA} -DSETTINGS=${SWIRLBEAM_DEFAULT_SETTINGS}
     -DREADME=${PROJECT_SOURCE_DIR}/res/windows/README.txt "-DLICENCES=${licences}"
     -DVERSION=${PROJECT_VERSION} -P ${PROJECT_SOURCE_DIR}/cmake/windows-zip.cmake
-  DEPENDS swirlbeam
+  DEPENDS swirlbeam swirlbeam-capture
   COMMENT "Making ${folder}.zip"
   VERBATIM)

@@ -88,7 +88,8 @@ TraceWriter::~TraceWriter() {
 
 bool TraceWriter::open(const std::string& path, std::string& error) {
   path_ = path;
-  file_ = std::fopen(path.c_str(), "w");
+  // Binary: the same bytes on every system, without Windows' CR before each line's end.
+  file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) error = path + ": " + std::strerror(errno);
   return file_ != nullptr;
 }

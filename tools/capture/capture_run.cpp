@@ -1,12 +1,9 @@
 #include "capture_run.h"
 
 #include <GL/gl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,7 +14,9 @@
 #include "app/frame.h"
 #include "app/media_files.h"
 #include "bench.h"
+#include "child_process.h"
 #include "contact_sheet.h"
+#include "host.h"
 #include "output_check.h"
 #include "platform/desktop/desktop.h"
 #include "platform/jpeg_decode.h"
@@ -45,15 +44,6 @@ bool complain(const std::string& message) {
   return false;
 }
 
-bool make_folder(const std::string& dir) {
-  if (mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST) {
-    struct stat info {};
-    if (stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
-    errno = ENOTDIR;
-  }
-  return complain(dir + ": " + std::strerror(errno));
-}
-
 // Everything the options ask to be written, opened before the long run starts.
 struct Outputs {
   const CaptureOptions& o;
@@ -78,7 +68,7 @@ struct Outputs {
   bool open() {
     std::string error;
     if (!o.png_dir.empty()) {
-      if (!make_folder(o.png_dir)) return false;
+      if (!make_folder(o.png_dir, error)) return complain(error);
       pictures = std::make_unique<PngQueue>();
     }
     if (!o.trace_file.empty()) {
@@ -221,13 +211,12 @@ int written_frame_count(const CaptureOptions& o) {
 }  // namespace
 
 int run_capture(const CaptureOptions& o) {
-  std::signal(SIGPIPE, SIG_IGN);  // a dead ffmpeg shows as a failed write
+  ignore_broken_pipes();  // a dead ffmpeg shows as a failed write
   catch_stop_signals();
   keep_freed_memory();  // as the show does, so that --bench times it as it plays
-  if ((!o.video_file.empty() || !o.master_file.empty()) &&
-      !(program_on_path("ffmpeg") && program_on_path("ffprobe"))) {
-    complain(std::string(o.video_file.empty() ? "--master" : "--video") +
-             " needs ffmpeg and ffprobe, which are not on PATH (Debian: apt-get install ffmpeg)");
+  if ((!o.video_file.empty() || !o.master_file.empty()) && !ffmpeg_found()) {
+    complain(std::string(o.video_file.empty() ? "--master" : "--video") + " needs " +
+             ffmpeg_missing());
     return 1;
   }
   const OutputProblem problem = check_outputs(o);
@@ -235,9 +224,10 @@ int run_capture(const CaptureOptions& o) {
     complain(problem.message);
     return problem.status;
   }
-  use_offscreen_video();
-  if (!o.media_dir.empty() && chdir(o.media_dir.c_str()) != 0) {
-    complain(o.media_dir + ": " + std::strerror(errno));
+  use_headless_video();
+  std::string error;
+  if (!o.media_dir.empty() && !change_folder(o.media_dir, error)) {
+    complain(error);
     return 1;
   }
   if (!show_pictures_load() || !load_show_sound("swirlbeam-capture")) {
@@ -260,7 +250,7 @@ int run_capture(const CaptureOptions& o) {
   const int last_frame = outputs.sheet != nullptr ? show_frame_count() - 1 : last_step_to_run(o);
   if (o.bench) print_bench_header(o);
   BenchRecorder bench;
-  ProgressBar progress(written_frame_count(o), isatty(STDERR_FILENO) == 1);
+  ProgressBar progress(written_frame_count(o), stderr_is_terminal());
   double startup_ms = 0;
   int written_count = 0;
   bool ok = true;

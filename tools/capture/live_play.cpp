@@ -1,18 +1,17 @@
 #include "live_play.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <string>
 #include <thread>
 
 #include "app/frame.h"
 #include "app/main_loop.h"
 #include "app/sound_handles.h"
+#include "host.h"
 #include "platform/sound.h"
 #include "replay/frame_pixels.h"
 #include "replay/show_clock.h"
@@ -48,9 +47,10 @@ const FrameIo played = {nullptr,
 }  // namespace
 
 int run_live_play(const CaptureOptions& o) {
-  use_offscreen_video();
-  if (!o.media_dir.empty() && chdir(o.media_dir.c_str()) != 0) {
-    std::fprintf(stderr, "swirlbeam-capture: %s: %s\n", o.media_dir.c_str(), std::strerror(errno));
+  use_headless_video();
+  std::string error;
+  if (!o.media_dir.empty() && !change_folder(o.media_dir, error)) {
+    std::fprintf(stderr, "swirlbeam-capture: %s\n", error.c_str());
     return 1;
   }
   if (o.buffer != 0) set_sound_buffer_frames(o.buffer);

@@ -1,25 +1,17 @@
 // swirlbeam-capture: the show run headless on a virtual clock, written out as pictures, video,
 // soundtrack, a state trace or timing figures. The show itself takes no options.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "capture_run.h"
+#include "host.h"
 #include "live_play.h"
 #include "options.h"
 
 namespace {
 
 constexpr int bad_options_status = 2;
-
-std::string absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  std::vector<char> cwd(4096);
-  if (getcwd(cwd.data(), cwd.size()) == nullptr) return path;
-  return std::string(cwd.data()) + "/" + path;
-}
 
 }  // namespace
 
@@ -37,7 +29,7 @@ int main(int argc, char** argv) {
   // The run changes into the media folder: outputs stay where the caller meant them.
   for (std::string* path : {&o.png_dir, &o.video_file, &o.audio_file, &o.trace_file,
                             &o.contact_sheet_file, &o.master_file}) {
-    *path = absolute(*path);
+    *path = absolute_path(*path);
   }
   return o.play ? run_live_play(o) : run_capture(o);
 }

@@ -1,17 +1,10 @@
 #include "output_check.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
 
 #include "app/media_files.h"
 #include "core/settings.h"
+#include "host.h"
 #include "video_formats.h"
 #include "video_pipe.h"
 
@@ -31,30 +24,9 @@ struct Output {
 std::string folder_of(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// One spelling for one file: its folder resolved (links, "..") and its own name; a file that is
-// a link is followed.
-std::string same_file_key(const std::string& path) {
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved) != nullptr) return resolved;
-  const std::string folder = folder_of(path);
-  const std::string name = path.substr(path.rfind('/') + 1);
-  if (realpath(folder.c_str(), resolved) == nullptr) return path;
-  return std::string(resolved) + "/" + name;
-}
-
-// Hard links are one file under two names.
-bool same_inode(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
-  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  return same_file_key(a) == same_file_key(b) || same_inode(a, b);
+  // A root keeps its slash: "C:" alone would be the drive's working folder.
+  if (slash == 0 || (slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
+  return path.substr(0, slash);
 }
 
 std::vector<Output> outputs_of(const CaptureOptions& o) {
@@ -80,24 +52,6 @@ std::vector<Output> outputs_of(const CaptureOptions& o) {
   return list;
 }
 
-bool holds_frames(const std::string& dir) {
-  DIR* folder = opendir(dir.c_str());
-  if (folder == nullptr) return false;
-  bool found = false;
-  while (dirent* entry = readdir(folder)) {
-    const std::string name = entry->d_name;
-    if (name.rfind("frame-", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".png")
-      found = true;
-  }
-  closedir(folder);
-  return found;
-}
-
-std::string working_folder() {
-  char cwd[PATH_MAX];
-  return getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
-}
-
 }  // namespace
 
 OutputProblem check_outputs(const CaptureOptions& o) {
@@ -119,10 +73,10 @@ OutputProblem check_outputs(const CaptureOptions& o) {
   }
   for (const Output& output : outputs) {
     const std::string folder = folder_of(output.path);
-    if (access(folder.c_str(), W_OK) != 0)
-      return {1, output.option + " " + output.path + ": " + folder + ": " + std::strerror(errno)};
+    const std::string refusal = folder_refusal(folder);
+    if (!refusal.empty()) return {1, output.option + " " + output.path + ": " + refusal};
   }
-  if (!o.png_dir.empty() && holds_frames(o.png_dir))
+  if (!o.png_dir.empty() && holds_frame_pictures(o.png_dir))
     return {2, "--png " + o.png_dir +
                    " already holds frame pictures, which would mix with this run's: empty it or "
                    "name another folder"};

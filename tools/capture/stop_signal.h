@@ -1,5 +1,6 @@
 // Ctrl+C, SIGTERM and SIGHUP during a capture: noted here, acted on between frames, so that the
-// run can take away what it had begun and end as the signal would have ended it.
+// run can take away what it had begun and end as the signal would have ended it. On Windows:
+// Ctrl+C, Ctrl+Break and the console's closing (stop_signal_windows.cpp).
 #pragma once
 
 // From now on SIGINT, SIGTERM and SIGHUP only set the note, except those ignored at start.

@@ -3,14 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "video_formats.h"
-
-// True when `name` is an executable file in a folder of PATH.
-bool program_on_path(const char* name);
 
 class VideoPipe {
  public:
@@ -45,9 +42,7 @@ class VideoPipe {
   VideoFormat format_;
   std::string pictures_path_;  // what the first ffmpeg writes
   std::string partial_path_;   // the file until it is checked
-  std::FILE* pipe_ = nullptr;
-  std::FILE* messages_ = nullptr;  // the running ffmpeg's stderr
-  int pid_ = -1;
+  ChildProcess encoder_;       // the ffmpeg the frames go to
   long long frames_ = 0;
   bool pictures_kept_ = false;
 };

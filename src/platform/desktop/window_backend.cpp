@@ -16,6 +16,7 @@ namespace {
 
 SDL_DisplayMode mode{};
 bool full_screen = false;  // asked for, and not given up for a window
+bool unseen = false;       // keep_window_unseen
 
 // A driver that draws nowhere is fine when asked for (tools, tests), but as SDL's own fallback
 // it would play the whole show unseen.
@@ -109,8 +110,12 @@ bool ask_for_window_instead(window_backend::Request& request) {
 
 }  // namespace
 
+void keep_window_unseen() {
+  unseen = true;
+}
+
 float window_scale() {
-  return desktop_scale();
+  return unseen ? 1.0f : desktop_scale();
 }
 
 namespace window_backend {
@@ -182,6 +187,7 @@ bool after_context(SDL_Window* window, Request& request) {
   // The show paces itself to 10 ms frames; a 60 Hz vsync would slow every animation.
   SDL_GL_SetSwapInterval(0);
   if (request.full_screen) guard_display_mode(window);
+  if (unseen) return true;
   SDL_ShowWindow(window);
   // A display may list a mode and still refuse it when the window is shown. The same question
   // as for a mode it lacks; the pointer is hidden only once the mode holds.

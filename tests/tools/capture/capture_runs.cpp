@@ -7,8 +7,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "child_process.h"
 #include "support/fixtures.h"
-#include "video_pipe.h"
 #include "wav_file.h"
 
 std::vector<std::string> read_lines(const std::string& path) {
@@ -32,7 +32,7 @@ std::vector<std::string> folder_entries(const std::string& path) {
 }
 
 bool have_ffmpeg() {
-  return program_on_path("ffmpeg") && program_on_path("ffprobe");
+  return ffmpeg_found();
 }
 
 bool has_one_line(const std::string& text) {
