@@ -7,9 +7,17 @@ add_executable(settings_write_windows_test ${PROJECT_SOURCE_DIR}/tests/windows/s
 target_link_libraries(settings_write_windows_test PRIVATE swirlbeam_core GTest::gtest_main)
 gtest_discover_tests(settings_write_windows_test DISCOVERY_MODE PRE_TEST)
 
-# The zip as a person uses it, on an X server under Wine; the target windows-zip makes it.
+# The zip as a person uses it, on an X server under Wine; the target windows-zip makes it. Each
+# test ends the Wine prefix's processes when it is done, so they take the prefix in turn.
 add_test(NAME windows_zip_e2e COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/zip_e2e.sh
   ${swirlbeam_windows_zip} ${SWIRLBEAM_WINEPREFIX})
+set_tests_properties(windows_zip_e2e PROPERTIES RESOURCE_LOCK wine_prefix)
+# Full screen on the Xorg dummy server the desktop's tests switch modes on, a server of its own.
+add_test(NAME windows_full_screen_e2e COMMAND bash
+  ${PROJECT_SOURCE_DIR}/tests/windows/full_screen_e2e.sh ${swirlbeam_windows_zip}
+  ${SWIRLBEAM_WINEPREFIX} ${PROJECT_SOURCE_DIR}/tests/e2e/xorg-dummy.conf)
+set_tests_properties(windows_full_screen_e2e PROPERTIES RESOURCE_LOCK "wine_prefix;xorg_dummy"
+  SKIP_RETURN_CODE 77)
 
 # The unit tests of the show's logic, which need neither Linux nor a display: one program, run
 # whole, as Wine takes seconds to start each program.
