@@ -33,7 +33,8 @@ for _ in $(seq 200); do
   sleep 0.05
 done
 grep -q '^[0-9]*$' "$work/display" || fail "Xorg did not start: $(tail -n 5 "$work/xorg.log")"
-export DISPLAY=":$(cat "$work/display")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
 # A Wine already running on another display would take this one's windows there.
 "$wineserver" -k 2>/dev/null || true
 unpack "$zip" "$work/zip"

@@ -1,11 +1,14 @@
+# shellcheck shell=bash
 # What the tests of the Windows zip under Wine share; sourced after `set -euo pipefail`, with
-# $name (the test's, for its messages) and WINEPREFIX set.
+# $name (the test's, for its messages) and WINEPREFIX set. It sets $wine and $wineserver, and
+# start and ended set $pid, $dialog and $status, for the test.
+# shellcheck disable=SC2034
 export WINEDEBUG=-all
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 fail() {
-  echo "$name: $*" >&2
+  echo "${name:?}: $*" >&2
   exit 1
 }
 # The id of the visible window named exactly $1, waited for up to $2 seconds.
@@ -19,10 +22,11 @@ size() {
 unpack() {
   mkdir -p "$2"
   (cd "$2" && unzip -q "$1")
-  cd "$2"/swirlbeam-*-windows-x64
+  cd "$2"/swirlbeam-*-windows-x64 || exit 1
 }
 # One byte, and a little-endian 32-bit number, as config.dat holds them.
 byte() {
+  # shellcheck disable=SC2059 # the octal escape is the format
   printf "\\$(printf %03o "$1")"
 }
 le32() {
