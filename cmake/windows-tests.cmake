@@ -18,6 +18,18 @@ add_test(NAME windows_full_screen_e2e COMMAND bash
   ${SWIRLBEAM_WINEPREFIX} ${PROJECT_SOURCE_DIR}/tests/e2e/xorg-dummy.conf)
 set_tests_properties(windows_full_screen_e2e PROPERTIES RESOURCE_LOCK "wine_prefix;xorg_dummy"
   SKIP_RETURN_CODE 77)
+# The show's sound through Wine into a PulseAudio of its own, held against the off-line soundtrack
+# made by the desktop build's tools (that build made the default media too); alone, as on the
+# desktop, since a loaded machine starves player and recorder alike.
+cmake_path(GET SWIRLBEAM_MEDIA PARENT_PATH desktop_build)
+set(SWIRLBEAM_DESKTOP_BUILD ${desktop_build} CACHE PATH
+  "The desktop build whose swirlbeam-capture and swirlbeam-sound-check the sound test uses")
+add_test(NAME windows_sound_e2e COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/sound_e2e.sh
+  ${swirlbeam_windows_zip} ${SWIRLBEAM_WINEPREFIX}
+  ${SWIRLBEAM_DESKTOP_BUILD}/tools/capture/swirlbeam-capture
+  ${SWIRLBEAM_DESKTOP_BUILD}/tools/sound_check/swirlbeam-sound-check ${SWIRLBEAM_MEDIA})
+set_tests_properties(windows_sound_e2e PROPERTIES RESOURCE_LOCK wine_prefix RUN_SERIAL TRUE
+  SKIP_RETURN_CODE 77)
 
 # The unit tests of the show's logic, which need neither Linux nor a display: one program, run
 # whole, as Wine takes seconds to start each program.

@@ -8,9 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-# The media maker is a desktop program: the default media are made as for the desktop.
+# The media maker is a desktop program: the default media are made as for the desktop, and the
+# tools the Windows sound test makes and matches its soundtrack with.
 cmake -S . -B build >/dev/null
-cmake --build build -j "$(nproc)" --target media
+cmake --build build -j "$(nproc)" --target media swirlbeam-capture swirlbeam-sound-check
 
 prefix=$(bash scripts/lib/windows-libs.sh | tail -n 1)
 cmake -S . -B build-win -DCMAKE_BUILD_TYPE=Release \
