@@ -5,10 +5,12 @@ include(GoogleTest)
 enable_testing()
 add_executable(settings_write_windows_test ${PROJECT_SOURCE_DIR}/tests/windows/settings_write_test.cpp)
 target_link_libraries(settings_write_windows_test PRIVATE swirlbeam_core GTest::gtest_main)
-gtest_discover_tests(settings_write_windows_test DISCOVERY_MODE PRE_TEST)
+# Every test that starts Wine takes the prefix in turn: the end-to-end tests end the prefix's
+# processes when they are done, and those of a test running beside them with them.
+gtest_discover_tests(settings_write_windows_test DISCOVERY_MODE PRE_TEST
+  PROPERTIES RESOURCE_LOCK wine_prefix)
 
-# The zip as a person uses it, on an X server under Wine; the target windows-zip makes it. Each
-# test ends the Wine prefix's processes when it is done, so they take the prefix in turn.
+# The zip as a person uses it, on an X server under Wine; the target windows-zip makes it.
 add_test(NAME windows_zip_e2e COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/zip_e2e.sh
   ${swirlbeam_windows_zip} ${SWIRLBEAM_WINEPREFIX})
 set_tests_properties(windows_zip_e2e PROPERTIES RESOURCE_LOCK wine_prefix)
@@ -39,3 +41,4 @@ add_executable(logic_windows_test ${tests}/core/rng_test.cpp ${tests}/app/timeli
 target_include_directories(logic_windows_test PRIVATE ${tests})
 target_link_libraries(logic_windows_test PRIVATE swirlbeam_show GTest::gtest_main)
 add_test(NAME logic_windows_test COMMAND logic_windows_test)
+set_tests_properties(logic_windows_test PROPERTIES RESOURCE_LOCK wine_prefix)
