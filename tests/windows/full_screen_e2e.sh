@@ -14,7 +14,8 @@ name=full_screen_e2e
 source "$(dirname "$0")/lib.sh"
 
 if [ ! -x /usr/bin/Xorg ] || [ ! -r /usr/lib/xorg/modules/drivers/dummy_drv.so ]; then
-  echo "$name: skipped: needs Xorg and its dummy driver (xserver-xorg-core, xserver-xorg-video-dummy)"
+  echo "$name: skipped: needs Xorg and its dummy driver" \
+    "(xserver-xorg-core, xserver-xorg-video-dummy)"
   exit 77
 fi
 if [ "$(id -u)" != 0 ]; then
@@ -42,7 +43,8 @@ out=$work/program.out
 
 # Each monitor and its mode: "DUMMY0 1280x1024+0+0 DUMMY1 1024x768+1280+0".
 monitors() {
-  xrandr --current | sed -n 's/^\(DUMMY[0-9]*\) connected \(primary \)\{0,1\}\([0-9x+]*\).*/\1 \3/p' |
+  xrandr --current |
+    sed -n 's/^\(DUMMY[0-9]*\) connected \(primary \)\{0,1\}\([0-9x+]*\).*/\1 \3/p' |
     paste -sd ' '
 }
 primary() {
@@ -71,7 +73,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 switched=$(monitors)
-[ "$(primary)" = 800x600+0+0 ] || fail "the primary monitor is not at 800x600 during the show: $switched"
+[ "$(primary)" = 800x600+0+0 ] || fail "800x600 is not on the primary monitor: $switched"
 sleep 2
 [ "$(primary)" = 800x600+0+0 ] || fail "800x600 did not hold: $(monitors)"
 [ "$(size "$show")" = 800x600 ] || fail "the show's window is $(size "$show"), not 800x600"

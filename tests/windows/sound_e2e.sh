@@ -30,7 +30,8 @@ fi
 
 work=$(mktemp -d)
 server='' recorder=''
-trap 'kill $server $recorder 2>/dev/null; wait; "$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $server $recorder 2>/dev/null; wait
+  "$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 unset PULSE_SERVER
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -41,7 +42,8 @@ for _ in $(seq 200); do
   pactl info 2>/dev/null | grep -q 'Default Sink: ci' && break
   sleep 0.05
 done
-pactl info 2>/dev/null | grep -q 'Default Sink: ci' || fail "PulseAudio did not start: $(cat "$work/pa.log")"
+pactl info 2>/dev/null | grep -q 'Default Sink: ci' ||
+  fail "PulseAudio did not start: $(cat "$work/pa.log")"
 
 # The off-line soundtrack of the first 56 s, and the same with the cues silent: from the media
 # with each WAV's sound data zeroed.
