@@ -10,9 +10,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 # The media maker is a desktop program: the default media are made as for the desktop. The Linux
-# capture tool is what the Windows one's tests compare it with.
+# capture and sound-check tools are what the Windows tests compare with.
 cmake -S . -B build >/dev/null
-cmake --build build -j "$(nproc)" --target media swirlbeam-capture
+cmake --build build -j "$(nproc)" --target media swirlbeam-capture swirlbeam-sound-check
 
 prefix=$(bash scripts/lib/windows-libs.sh | tail -n 1)
 bash scripts/lib/wine-prefix.sh "$(dirname "$prefix")/wine"

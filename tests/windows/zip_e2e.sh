@@ -8,50 +8,23 @@
 #   bash tests/windows/zip_e2e.sh ZIP WINEPREFIX
 set -euo pipefail
 zip=$(realpath "$1")
-export WINEPREFIX=$2 WINEDEBUG=-all
+export WINEPREFIX=$2
 [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" bash "$0" "$@"
-wine=/usr/lib/wine/wine64
+name=zip_e2e
+# shellcheck source=tests/windows/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 work=$(mktemp -d)
 # The display's scale, in dots per inch, as Windows keeps it.
 set_dpi() {
   "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+  "$wineserver" -w
 }
-trap 'set_dpi 96 || true; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-folder="$work/Пример 例え Grüße"
-mkdir -p "$folder"
-(cd "$folder" && unzip -q "$zip")
-cd "$folder"/swirlbeam-*-windows-x64
+trap 'set_dpi 96 || true; "$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
+unpack "$zip" "$work/Пример 例え Grüße"
 
-fail() {
-  echo "zip_e2e: $*" >&2
-  exit 1
-}
-# The id of the visible window named exactly $1, waited for up to $2 seconds.
-window() {
-  timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" | head -n1
-}
 width() {
   od -An -tu4 -j6 -N4 config.dat | tr -d ' '
-}
-size() {
-  xdotool getwindowgeometry "$1" | sed -n 's/ *Geometry: //p'
-}
-# Starts the program, and runs the keys "$@" in its dialog once it shows; the dialog's size in
-# $dialog.
-start() {
-  "$wine" swirlbeam.exe &
-  pid=$!
-  local id
-  id=$(window "Swirlbeam - Configuration" 60) || fail "no dialog within 60 s"
-  dialog=$(size "$id")
-  xdotool key "$@"
-}
-# Waits for the program; its exit status in $status.
-ended() {
-  status=0
-  wait "$pid" || status=$?
 }
 
 set_dpi 96
