@@ -15,6 +15,11 @@ fail() {
 window() {
   timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" | head -n1
 }
+# The names of the windows shown, for a failure's message.
+shown() {
+  echo "windows shown: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null |
+    tr '\n' ',')"
+}
 size() {
   xdotool getwindowgeometry "$1" | sed -n 's/ *Geometry: //p'
 }
@@ -49,7 +54,7 @@ start() {
   "$wine" swirlbeam.exe >"${out:-/dev/stderr}" 2>&1 &
   pid=$!
   local id
-  id=$(window "Swirlbeam - Configuration" 60) || fail "no dialog within 60 s"
+  id=$(window "Swirlbeam - Configuration" 60) || fail "no dialog within 60 s; $(shown)"
   dialog=$(size "$id")
   press "$id" "$@"
 }
