@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows zip as a person uses it, under Wine on an X server, keys through the keyboard: it
-# unpacks into a folder whose name is not ASCII; the dialog takes a key and Return starts the show,
-# which draws; Escape ends it with status 0 and config.dat holds the choice; a second run replaces
-# the file; a read-only config.dat is said and the show still plays; a missing picture gives the
-# message box and status 255; on a display scaled to 200 % the dialog and the show's window are
-# twice their size.
+# unpacks into a folder whose name is not ASCII; with no sound device, the dialog takes a key and
+# Return starts the show, which draws, silent and saying so; Escape ends it with status 0 and
+# config.dat holds the choice; a second run replaces the file; a read-only config.dat is said and
+# the show still plays; a missing picture gives the message box and status 255; on a display
+# scaled to 200 % the dialog and the show's window are twice their size.
 #   bash tests/windows/zip_e2e.sh ZIP WINEPREFIX
 set -euo pipefail
 zip=$(realpath "$1")
@@ -20,7 +20,16 @@ set_dpi() {
   "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   "$wineserver" -w
 }
-trap 'set_dpi 96 || true; "$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
+# No sound device: Wine with no audio driver at all, as a machine without a sound card has it.
+no_sound() {
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
+  "$wineserver" -w
+}
+sound_back() {
+  "$wine" reg delete 'HKCU\Software\Wine\Drivers' /v Audio /f >/dev/null 2>&1 || true
+  "$wineserver" -w
+}
+trap 'set_dpi 96 || true; sound_back; "$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 unpack "$zip" "$work/Пример 例え Grüße"
 
 width() {
@@ -28,8 +37,9 @@ width() {
 }
 
 set_dpi 96
+no_sound
 first=$(width)
-start Down Return
+out=$work/first.txt start Down Return
 dialog_96=$dialog
 show=$(window Swirlbeam 60) || fail "no show window after Return"
 sleep 4
@@ -40,6 +50,9 @@ ended
 [ "$status" = 0 ] || fail "Escape ended the show with status $status, not 0"
 second=$(width)
 [ "$second" != "$first" ] || fail "config.dat still holds width $first after Down and Return"
+grep -q "no sound output could be opened; the show starts silent" "$work/first.txt" ||
+  fail "without a sound device the show did not say it starts silent: $(cat "$work/first.txt")"
+sound_back
 
 start Up Return
 window Swirlbeam 60 >/dev/null || fail "no show window on the second run"
