@@ -6,7 +6,8 @@ set(SWIRLBEAM_LINUX_BUILD "" CACHE PATH
 find_package(GTest REQUIRED CONFIG)
 include(GoogleTest)
 enable_testing()
-add_executable(settings_write_windows_test ${PROJECT_SOURCE_DIR}/tests/windows/settings_write_test.cpp)
+add_executable(settings_write_windows_test
+  ${PROJECT_SOURCE_DIR}/tests/windows/settings_write_test.cpp)
 target_link_libraries(settings_write_windows_test PRIVATE swirlbeam_core GTest::gtest_main)
 # Every test that starts Wine takes the prefix in turn: the end-to-end tests end the prefix's
 # processes when they are done, and those of a test running beside them with them.

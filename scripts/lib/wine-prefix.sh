@@ -8,5 +8,6 @@ prefix=${1:?usage: wine-prefix.sh PREFIX}
 echo "wine-prefix: making the Wine prefix $prefix" >&2
 rm -rf "$prefix"
 # No Mono or Gecko: nothing here is .NET or HTML, and both would be downloaded.
-WINEDEBUG=-all WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot -i
+WINEDEBUG=-all WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" \
+  /usr/lib/wine/wine64 wineboot -i
 /usr/lib/wine/wineserver -w

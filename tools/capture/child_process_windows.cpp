@@ -236,13 +236,3 @@ void ChildProcess::close_all() {
   if (messages_ != nullptr) std::fclose(messages_);
   messages_ = nullptr;
 }
-
-std::string ChildProcess::messages() {
-  std::string text;
-  if (messages_ == nullptr) return text;
-  std::rewind(messages_);
-  char chunk[512];
-  std::size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, messages_)) > 0) text.append(chunk, n);
-  return text;
-}
