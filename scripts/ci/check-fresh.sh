@@ -76,15 +76,17 @@ in_root "$build_root" bash -c 'cd /src/swirlbeam/build &&
   >"$work/sound.log" 2>&1 || { tail -n 30 "$work/sound.log" >&2; fail "the sound server test"; }
 say "sound server test passed after $(elapsed)"
 
-# The browser libraries take a quarter of an hour to build cold. A copy of this machine's cache
-# is used only where the root's own emcc and versions give the same key, and everything a cold
-# build needs is still installed there first, so a missing package still fails the check.
-host_cache=${SWIRLBEAM_WEB_CACHE:-$HOME/.cache/swirlbeam/web}
-if compgen -G "$host_cache/sdl2-*" >/dev/null; then
-  mkdir -p "$build_root/root/.cache/swirlbeam/web"
-  cp -a "$host_cache"/sdl2-* "$build_root/root/.cache/swirlbeam/web/"
-  say "seeded the root's browser-library cache from $host_cache"
-fi
+# The browser's and Windows' libraries take minutes to build cold. A copy of this machine's cache
+# (folder $2, the root's ~/.cache/swirlbeam/$1) is used only where the root's own compilers and
+# versions give the same key, and everything a cold build needs is still installed there first,
+# so a missing package still fails the check.
+seed_cache() {
+  compgen -G "$2/sdl2-*" >/dev/null || return 0
+  mkdir -p "$build_root/root/.cache/swirlbeam/$1"
+  cp -a "$2"/sdl2-* "$build_root/root/.cache/swirlbeam/$1/"
+  say "seeded the root's $1 library cache from $2"
+}
+seed_cache web "${SWIRLBEAM_WEB_CACHE:-$HOME/.cache/swirlbeam/web}"
 
 say "building the browser site there, as scripts/web.sh --build-only does"
 in_root "$build_root" bash -c 'cd /src/swirlbeam && bash scripts/web.sh --build-only' \
@@ -123,14 +125,7 @@ in_root_npm "$build_root" '
   { tail -n 30 "$work/engines.log" >&2; fail "the page in the three browser engines"; }
 say "the three engines drew it after $(elapsed)"
 
-# As for the browser's: this machine's cached Windows libraries, used there only where the root's own
-# compiler gives the same key, everything a cold build needs being installed first all the same.
-host_windows_cache=${SWIRLBEAM_WINDOWS_CACHE:-$HOME/.cache/swirlbeam/windows}
-if compgen -G "$host_windows_cache/sdl2-*" >/dev/null; then
-  mkdir -p "$build_root/root/.cache/swirlbeam/windows"
-  cp -a "$host_windows_cache"/sdl2-* "$build_root/root/.cache/swirlbeam/windows/"
-  say "seeded the root's Windows-library cache from $host_windows_cache"
-fi
+seed_cache windows "${SWIRLBEAM_WINDOWS_CACHE:-$HOME/.cache/swirlbeam/windows}"
 say "building the Windows program and its zip there, as scripts/windows.sh does"
 in_root "$build_root" bash -c 'cd /src/swirlbeam && bash scripts/windows.sh &&
   ctest --test-dir build-win -R logic_windows_test --output-on-failure' \
