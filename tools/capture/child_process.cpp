@@ -1,6 +1,13 @@
 // What a started program's handling shares on every system.
 #include "child_process.h"
 
+bool ChildProcess::close_input() {
+  if (input_ == nullptr) return true;
+  const bool ok = std::fclose(input_) == 0;
+  input_ = nullptr;
+  return ok;
+}
+
 std::string ChildProcess::messages() {
   std::string text;
   if (messages_ == nullptr) return text;

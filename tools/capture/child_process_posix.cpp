@@ -110,13 +110,6 @@ bool ChildProcess::start(const std::vector<std::string>& argv, bool piped_input,
   return !piped_input || input_ != nullptr;
 }
 
-bool ChildProcess::close_input() {
-  if (input_ == nullptr) return true;
-  const bool ok = std::fclose(input_) == 0;
-  input_ = nullptr;
-  return ok;
-}
-
 std::string ChildProcess::read_output() {
   std::string out;
   if (output_ < 0) return out;
