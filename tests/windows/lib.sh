@@ -58,6 +58,15 @@ start() {
   dialog=$(size "$id")
   press "$id" "$@"
 }
+# Whether the program ends within $1 seconds.
+gone_within() {
+  local tries=$(($1 * 4))
+  while kill -0 "$pid" 2>/dev/null; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.25
+  done
+}
 # Waits for the program; its exit status in $status.
 ended() {
   status=0

@@ -2,9 +2,10 @@
 # The Windows zip as a person uses it, under Wine on an X server, keys through the keyboard: it
 # unpacks into a folder whose name is not ASCII; with no sound device, the dialog takes a key and
 # Return starts the show, which draws, silent and saying so; Escape ends it with status 0 and
-# config.dat holds the choice; a second run replaces the file; a read-only config.dat is said and
-# the show still plays; a missing picture gives the message box and status 255; on a display
-# scaled to 200 % the dialog and the show's window are twice their size.
+# config.dat holds the choice; a second run, its window closed with Alt+F4, replaces the file; a
+# read-only config.dat is said and the show still plays; a missing picture gives the message box
+# and status 255; on a display scaled to 200 % the dialog and the show's window are twice their
+# size.
 #   bash tests/windows/zip_e2e.sh ZIP WINEPREFIX
 set -euo pipefail
 zip=$(realpath "$1")
@@ -55,8 +56,10 @@ grep -q "no sound output could be opened; the show starts silent" "$work/first.t
 sound_back
 
 start Up Return
-window Swirlbeam 60 >/dev/null || fail "no show window on the second run"
-xdotool key Escape
+show=$(window Swirlbeam 60) || fail "no show window on the second run"
+# Closing its window, as Alt+F4 does on Windows.
+press "$show" alt+F4
+gone_within 10 || fail "Alt+F4 did not close the show within 10 s"
 ended
 [ "$status" = 0 ] || fail "the second run ended with status $status, not 0"
 [ "$(width)" = "$first" ] || fail "the second run did not replace config.dat ($(width), not $first)"
