@@ -5,18 +5,9 @@
 #include <string>
 
 #include "core/settings.h"
+#include "core/windows_text.h"
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                    static_cast<int>(utf8.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                      text.data(), n);
-  return text;
-}
 
 std::wstring folder_of(const std::wstring& path) {
   const auto slash = path.find_last_of(L"/\\");

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "child_process.h"
+#include "core/windows_text.h"
 #include "stop_signal.h"
-#include "windows_text.h"
 
 namespace {
 

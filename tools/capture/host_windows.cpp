@@ -8,9 +8,9 @@
 #include <cstring>
 #include <cwctype>
 
+#include "core/windows_text.h"
 #include "host.h"
 #include "platform/desktop/desktop.h"
-#include "windows_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "windows_text.h"
+#include "core/windows_text.h"
 
 #include <windows.h>
 

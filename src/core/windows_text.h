@@ -1,4 +1,4 @@
-// UTF-8, as the capture keeps names, to and from Windows' UTF-16, as its wide calls take them.
+// UTF-8, as the program keeps names, to and from Windows' UTF-16, as its wide calls take them.
 #pragma once
 
 #include <string>
