@@ -536,6 +536,9 @@ def test_phone_form_fits_a_finger_and_a_tap_ends_the_fitted_show(browser, site):
     tap(browser, "start")
     wait(browser, lambda d: d.execute_script("return !!document.fullscreenElement"),
          what="full screen from a tap")
+    # A reload this soon would abort the settings' write; a person's takes longer than the write.
+    wait(browser, lambda d: (stored_settings(d) or [])[:1] == [1], seconds=10,
+         what="the settings kept")
 
     # iPhone Safari has no full screen for a page: the show plays in it without a question.
     browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
@@ -739,6 +742,24 @@ request.onsuccess = () => {
   transaction.onabort = () => done(String(transaction.error));
 };
 request.onerror = () => done(String(request.error));"""
+
+
+def stored_settings(driver):
+    """The bytes of config.dat in the page's database, or None."""
+    return driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        const request = indexedDB.open('/store');
+        request.onsuccess = () => {
+          if (!request.result.objectStoreNames.contains('FILE_DATA')) return done(null);
+          const get = request.result.transaction(['FILE_DATA']).objectStore('FILE_DATA')
+            .get('/store/config.dat');
+          get.onsuccess = () => {
+            request.result.close();
+            done(get.result ? [...get.result.contents] : null);
+          };
+          get.onerror = () => done(null);
+        };
+        request.onerror = () => done(null);""")
 
 
 def test_damaged_entries_are_dropped_and_a_kept_file_that_fails_is_named(browser, site):
