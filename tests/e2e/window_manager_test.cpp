@@ -84,7 +84,7 @@ class UnderWindowManager : public ::testing::TestWithParam<Server>, protected Sh
 TEST_P(UnderWindowManager, DialogThenTheShowInAWindowThenEscape) {
   start(false, 640, 480);
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u) << stderr_text();
+  ASSERT_NE(window, 0u) << stderr_text() << shown_windows();
   const WindowGeometry g = window_geometry(window);
   EXPECT_EQ(g.width, 640);
   EXPECT_EQ(g.height, 480);
@@ -182,7 +182,7 @@ TEST_F(ScaledUnderWindowManager, TheWindowAndItsFrameFitTheScreenInFourThirds) {
   configure(false, 1024, 768);
   start();
   const XWindow window = wait_for_show_window(pid, appear_seconds);
-  ASSERT_NE(window, 0u) << stderr_text();
+  ASSERT_NE(window, 0u) << stderr_text() << shown_windows();
   const std::vector<int> frame = frame_extents(window);
   ASSERT_EQ(frame.size(), 4u);
   const int left = frame[0], right = frame[1], top = frame[2], bottom = frame[3];

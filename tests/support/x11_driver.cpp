@@ -184,6 +184,15 @@ void press_key_in(XWindow window, const std::string& key) {
   xdotool({"keyup", key});
 }
 
+std::string shown_windows() {
+  std::istringstream tree(run_tool("xwininfo", {"-root", "-tree"}));
+  std::string named;
+  for (std::string line; std::getline(tree, line);) {
+    if (line.find('"') != std::string::npos) named += line + "\n";
+  }
+  return named + "focus: " + xdotool({"getwindowfocus", "getwindowname"});
+}
+
 bool press_start_in_settings_dialog(double timeout_seconds) {
   const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", timeout_seconds);
   if (dialog == 0) return false;

@@ -53,6 +53,9 @@ bool send_close_request(XWindow window);
 // Asks the window manager to make the window full screen, as its window menu does.
 bool request_full_screen(XWindow window);
 
+// The named windows on the screen and the one with the focus, for a failure's message.
+std::string shown_windows();
+
 // Presses Return in the settings dialog once it is on the screen; false when it never came.
 bool press_start_in_settings_dialog(double timeout_seconds);
 
