@@ -102,7 +102,7 @@ TEST(SoundServerChanges, PipeWireDriverAt48kHzIsHeardAgainAfterARestart) {
 
   server.kill_hard();
   EXPECT_TRUE(wait_for(err, "sound output was lost", 3)) << read_text(err);
-  ASSERT_TRUE(server.start());
+  ASSERT_TRUE(server.start()) << read_text(dir.file("pw.log"));
   EXPECT_TRUE(wait_for(err, "sound output is back", 3)) << read_text(err);
   EXPECT_TRUE(heard(server, dir.file("after.wav")));
 

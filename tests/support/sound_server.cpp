@@ -71,8 +71,10 @@ bool SoundServer::start(bool with_sink) {
     argv.push_back("--load=module-native-protocol-unix");
     pids_.push_back(start_process(argv, options(), log, log));
   } else {
-    // WirePlumber, which links streams to the sink, needs a session bus.
+    // WirePlumber, which links streams to the sink, needs a session bus, and gives up at once
+    // when PipeWire does not answer: a killed server's socket must not count as the new one's.
     pids_.push_back(start_process({"/usr/bin/dbus-run-session", "--", "/bin/sh", "-c",
+                                   "rm -f \"$XDG_RUNTIME_DIR/pipewire-0\"; "
                                    "pipewire & echo $! >pids; "
                                    "for i in $(seq 200); do [ -S \"$XDG_RUNTIME_DIR/pipewire-0\" ] "
                                    "&& break; sleep 0.05; done; wireplumber & echo $! >>pids; "
