@@ -43,6 +43,10 @@ class ShowWindow : public ::testing::Test, protected ShowProgram {
   }
 
   bool stderr_has(const std::string& text) { return stderr_text().find(text) != std::string::npos; }
+  // Until it is answered the box is a window of this process titled "Swirlbeam" too.
+  void wait_for_answer() {
+    for (int i = 0; i < appear_seconds * 20 && !stderr_has("answered"); ++i) ::usleep(50 * 1000);
+  }
 };
 
 }  // namespace
@@ -80,6 +84,7 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
   ASSERT_NE(question, 0u) << stderr_text();
   press_key_in(question, "Return");  // Yes is the default
+  wait_for_answer();
   const XWindow window = wait_for_show_window(pid, appear_seconds);
   ASSERT_NE(window, 0u) << stderr_text();
   const WindowGeometry g = window_geometry(window);
@@ -114,12 +119,35 @@ TEST_F(ShowWindow, AHeldReturnLeavesTheFullScreenQuestionToThePlayer) {
   EXPECT_FALSE(stderr_has("answered")) << stderr_text();
   EXPECT_TRUE(window_geometry(question).viewable);
   press_key_in(question, "Return");  // a press the box saw: Yes
-  // Until it is answered the box is a window of this process titled "Swirlbeam" too.
-  for (int i = 0; i < appear_seconds * 20 && !stderr_has("answered"); ++i) ::usleep(50 * 1000);
+  wait_for_answer();
   ASSERT_NE(wait_for_show_window(pid, appear_seconds), 0u) << stderr_text();
   ::kill(pid, SIGTERM);
   EXPECT_EQ(finish().exit_status, 0);
   EXPECT_TRUE(stderr_has("answered Yes")) << stderr_text();
+}
+
+// Return let go while another window had the focus (a window manager still placing the box): the
+// box never hears of the release, and the player's next press must still answer it.
+TEST_F(ShowWindow, AReturnLetGoOutsideTheBoxLeavesItsNextPressToThePlayer) {
+  configure(true, 640, 480);
+  start();
+  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+  ASSERT_NE(dialog, 0u) << stderr_text();
+  xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+  xdotool({"keydown", "Return"});
+  const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
+  ASSERT_NE(question, 0u) << stderr_text();
+  // The root's focus would still give the key to the box under the pointer.
+  xdotool({"mousemove", "0", "0"});
+  const std::string root = xdotool({"search", "--maxdepth", "0", ""});
+  xdotool({"windowfocus", "--sync", root.substr(0, root.find('\n'))});
+  xdotool({"keyup", "Return"});
+  xdotool({"windowfocus", "--sync", std::to_string(question)});
+  press_key_in(question, "Return");
+  wait_for_answer();
+  EXPECT_TRUE(stderr_has("answered Yes")) << stderr_text();
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(finish().exit_status, 0) << stderr_text();
 }
 
 TEST_F(ShowWindow, RefusedFullScreenAnsweredNoClosesTheProgram) {

@@ -103,6 +103,14 @@ void note_held_keys() {
   }
 }
 
+// A held key let go while the box did not have the focus sent it no release: without this, the
+// player's next press of that key would be taken for the old one and lost.
+void forget_released_keys() {
+  held_keys.erase(
+      std::remove_if(held_keys.begin(), held_keys.end(), [](int key) { return !Fl::get_key(key); }),
+      held_keys.end());
+}
+
 int ignore_held_keys(int event, Fl_Window* window) {
   if (event == FL_KEYBOARD || event == FL_SHORTCUT || event == FL_KEYUP) {
     const auto held = std::find(held_keys.begin(), held_keys.end(), Fl::event_key());
@@ -111,6 +119,8 @@ int ignore_held_keys(int event, Fl_Window* window) {
       if (event == FL_KEYUP && !Fl::get_key(*held)) held_keys.erase(held);
       return 1;
     }
+  } else if (!held_keys.empty()) {
+    forget_released_keys();  // the focus coming, before any key of the player's
   }
   return Fl::handle_(event, window);
 }
@@ -168,7 +178,10 @@ BoxAnswer run_message_box(const char* text, const char* caption, MessageIcon ico
   show_window(window);
   first->take_focus();
   // A quit signal closes the box as its close box would.
-  while (!answer && !quit_signalled()) Fl::wait(0.05);
+  while (!answer && !quit_signalled()) {
+    Fl::wait(0.05);
+    if (!held_keys.empty()) forget_released_keys();
+  }
   Fl::event_dispatch(before);
   window.hide();
   sync_fltk_display();
