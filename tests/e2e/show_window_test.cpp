@@ -43,6 +43,14 @@ class ShowWindow : public ::testing::Test, protected ShowProgram {
   }
 
   bool stderr_has(const std::string& text) { return stderr_text().find(text) != std::string::npos; }
+  // Full screen at 640 x 480, which Xvfb lacks: its dialog on the screen and focused.
+  bool focus_the_dialog_asking_full_screen() {
+    configure(true, 640, 480);
+    start();
+    const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
+    if (dialog != 0) xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+    return dialog != 0;
+  }
   // Until it is answered the box is a window of this process titled "Swirlbeam" too.
   void wait_for_answer() {
     for (int i = 0; i < appear_seconds * 20 && !stderr_has("answered"); ++i) ::usleep(50 * 1000);
@@ -105,11 +113,7 @@ TEST_F(ShowWindow, RefusedFullScreenAnsweredYesPlaysInAWindow) {
 // Return held a moment in the dialog, as a slow finger or a repeating key does: the press that
 // started the show must not also answer the question that follows, unseen.
 TEST_F(ShowWindow, AHeldReturnLeavesTheFullScreenQuestionToThePlayer) {
-  configure(true, 640, 480);
-  start();
-  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
-  ASSERT_NE(dialog, 0u) << stderr_text();
-  xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+  ASSERT_TRUE(focus_the_dialog_asking_full_screen()) << stderr_text();
   // Through the keyboard (XTEST): only there is a key held, as the box sees it. Past the
   // auto-repeat delay (660 ms on Xvfb), the repeats reach the box.
   xdotool({"keydown", "Return", "sleep", "1.2", "keyup", "Return"});
@@ -129,11 +133,7 @@ TEST_F(ShowWindow, AHeldReturnLeavesTheFullScreenQuestionToThePlayer) {
 // Return let go while another window had the focus (a window manager still placing the box): the
 // box never hears of the release, and the player's next press must still answer it.
 TEST_F(ShowWindow, AReturnLetGoOutsideTheBoxLeavesItsNextPressToThePlayer) {
-  configure(true, 640, 480);
-  start();
-  const XWindow dialog = find_window_named("^Swirlbeam - Configuration$", appear_seconds);
-  ASSERT_NE(dialog, 0u) << stderr_text();
-  xdotool({"windowfocus", "--sync", std::to_string(dialog)});
+  ASSERT_TRUE(focus_the_dialog_asking_full_screen()) << stderr_text();
   xdotool({"keydown", "Return"});
   const XWindow question = find_top_level_titled("Swirlbeam", appear_seconds);
   ASSERT_NE(question, 0u) << stderr_text();
